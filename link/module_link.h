@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace velinor {
+
+class Clock;
+class SerialPort;
+
+// The one handle to the adapter's serial port and the command transaction on it.
+class ModuleLink {
+public:
+    static constexpr int kBufferSize = 10340;
+    static constexpr int kReadMax = 5220;
+    static constexpr int kReadTimeoutMs = 100;
+    static constexpr int kWriteTimeoutMs = 100;
+    static constexpr int kWritePauseMs = 200;
+    static constexpr int kReplyWaitMs = 1000;
+    static constexpr int kConfigurePauseMs = 1000;
+
+    explicit ModuleLink(Clock& clock) : m_clock(clock) {}
+
+    // Applies the time-outs, pauses, reads the line settings, pauses, writes them back.
+    // Failures are ignored; always about 2 s.
+    void ConfigurePort(SerialPort* port);
+    // One write of the whole command, then 200 ms whatever the outcome. Bytes written.
+    quint32 WritePort(SerialPort* port, const QByteArray& command);
+    // One read of at most 5220 bytes under the 100 ms window. Empty on failure.
+    QByteArray ReadPort(SerialPort* port);
+    // Throws away input that arrived too late for an earlier command.
+    void DiscardInput(SerialPort* port);
+    // Discard pending input, write, wait 1000 ms, read once; true when "I/OK" is in the reply.
+    bool SendCommand(SerialPort* port, const QByteArray& command);
+
+    SerialPort* GetPortHandle() const { return m_hPort; }
+    void SetPortHandle(SerialPort* port) { m_hPort = port; }
+    // Closes the stored port (when there is one) and stores no port.
+    void ClosePort();
+    void ClearLastError();
+
+    Clock& clock() { return m_clock; }
+
+    static bool HasOk(const QByteArray& reply) { return reply.contains("I/OK"); }
+
+private:
+    Clock& m_clock;
+    SerialPort* m_hPort = nullptr;
+};
+
+} // namespace velinor
