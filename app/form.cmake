@@ -1,0 +1,1 @@
+# Sources of the main form, the application object and main().

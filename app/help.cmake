@@ -1,0 +1,1 @@
+# Sources of Help and About.

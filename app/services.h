@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace velinor {
+
+class Clock;
+class FilePicker;
+class Launcher;
+class PortEnumerator;
+class Prompts;
+class SerialPort;
+
+// Everything that touches the world, wired once in main() (tests wire fakes).
+struct Services {
+    Clock& clock;
+    SerialPort& port;
+    Prompts& prompts;
+    Launcher& launcher;
+    PortEnumerator& ports;
+    FilePicker& certificatePicker;
+    QString workingDir; // settings.ini, the help file and the logo live here
+    QString programDir; // log.txt lives here
+    QString sysfsRoot;  // "/sys" in production: the USB devices' switches
+};
+
+} // namespace velinor

@@ -1,0 +1,1 @@
+# Tests of the main form and the application object.

@@ -1,0 +1,138 @@
+#include "app/ini_file.h"
+#include "app/settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velinor;
+
+namespace {
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+} // namespace
+
+class TestSettings : public QObject {
+    Q_OBJECT
+private slots:
+    void missingFileGivesDefaults() {
+        QTemporaryDir dir;
+        const Settings s(dir.path());
+        QCOMPARE(s.path(), dir.path() + "/settings.ini");
+        QCOMPARE(s.language(), 0);
+        QCOMPARE(s.logInt(), 0);
+        QCOMPARE(s.logText(), QStringLiteral("0"));
+        QCOMPARE(s.search(), 1);
+        QCOMPARE(s.port(), QStringLiteral("COMx"));
+        QCOMPARE(s.aboutUrl(), QString::fromLatin1(Settings::kDefaultUrl));
+        QVERIFY(!QFile::exists(s.path()));
+    }
+
+    void reads_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("logInt");
+        QTest::addColumn<QString>("logText");
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("search");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("plain") << QByteArray("[settings]\nlog=1\nlanguage=10000\nsearch=2\nport=/dev/ttyACM0\n")
+                               << 1 << "1" << 10000 << 2 << "/dev/ttyACM0";
+        QTest::newRow("log 10") << QByteArray("[settings]\nlog=10\n") << 10 << "1" << 0 << 1 << "COMx";
+        QTest::newRow("mixed case names")
+            << QByteArray("[SETTINGS]\r\nLog=1\r\nLANGUAGE=10000\r\nSearch=2\r\n") << 1 << "1" << 10000 << 2
+            << "COMx";
+        QTest::newRow("blanks and leading number")
+            << QByteArray("[ settings ]\n  log = 2x \nsearch=7abc\n") << 2 << "2" << 0 << 7 << "COMx";
+        QTest::newRow("no number") << QByteArray("[settings]\nsearch=abc\nlanguage=\n") << 0 << "0" << 0 << 0
+                                   << "COMx";
+        QTest::newRow("other section only") << QByteArray("[about]\nlog=1\nsearch=2\n") << 0 << "0" << 0 << 1
+                                            << "COMx";
+        QTest::newRow("port cut to 18")
+            << QByteArray("[settings]\nport=/dev/serial/by-id/usb-long\n") << 0 << "0" << 0 << 1
+            << "/dev/serial/by-id/";
+        QTest::newRow("huge number") << QByteArray("[settings]\nsearch=99999999999999\n") << 0 << "0" << 0
+                                     << 2147483647 << "COMx";
+        QTest::newRow("binary garbage") << QByteArray("\x00\xff[settings\n\x01=\x02\n=\n[]\n", 16) << 0 << "0"
+                                        << 0 << 1 << "COMx";
+    }
+    void reads() {
+        QFETCH(QByteArray, file);
+        QTemporaryDir dir;
+        writeFile(dir.path() + "/settings.ini", file);
+        const Settings s(dir.path());
+        QTEST(s.logInt(), "logInt");
+        QTEST(s.logText(), "logText");
+        QTEST(s.language(), "language");
+        QTEST(s.search(), "search");
+        QTEST(s.port(), "port");
+    }
+
+    void writeCreatesFileAndSection() {
+        QTemporaryDir dir;
+        const Settings s(dir.path());
+        s.setLog(false);
+        QCOMPARE(readFile(s.path()), QByteArray("[settings]\nlog=0\n"));
+        s.setLanguage(10000);
+        s.setLog(true);
+        QCOMPARE(readFile(s.path()), QByteArray("[settings]\nlog=1\nlanguage=10000\n"));
+        QCOMPARE(s.language(), 10000);
+    }
+
+    void writeKeepsOtherLines() {
+        QTemporaryDir dir;
+        const QByteArray before = "; the user's notes\r\n[about]\r\nURL=https://example.org/x\r\n\r\n"
+                                  "[Settings]\r\nLOG=1\r\nunknown=keep me\r\n\r\n[other]\r\na=b\r\n";
+        writeFile(dir.path() + "/settings.ini", before);
+        const Settings s(dir.path());
+        s.setLog(false);
+        s.setSearch(2);
+        QCOMPARE(readFile(s.path()),
+                 QByteArray("; the user's notes\r\n[about]\r\nURL=https://example.org/x\r\n\r\n"
+                            "[Settings]\r\nlog=0\r\nunknown=keep me\r\nsearch=2\r\n\r\n[other]\r\na=b\r\n"));
+        QCOMPARE(s.aboutUrl(), QStringLiteral("https://example.org/x"));
+    }
+
+    void unwritableDirectoryIsIgnored() {
+        QTemporaryDir dir;
+        // The settings directory is a regular file: nothing can be created below it.
+        writeFile(dir.path() + "/notadir", "x");
+        const Settings s(dir.path() + "/notadir");
+        s.setLog(true);
+        s.setLanguage(10000);
+        QCOMPARE(s.logInt(), 0);
+        QCOMPARE(s.language(), 0);
+    }
+
+    void settingsFileIsADirectory() {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("settings.ini"));
+        const Settings s(dir.path());
+        s.setSearch(2);
+        QCOMPARE(s.search(), 1);
+    }
+
+    void leadingInt_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("value");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("sign") << QByteArray("-12x") << -12;
+        QTest::newRow("plus") << QByteArray(" +7") << 7;
+        QTest::newRow("min") << QByteArray("-99999999999") << int(-2147483647 - 1);
+        QTest::newRow("letters") << QByteArray("x1") << 0;
+    }
+    void leadingInt() {
+        QFETCH(QByteArray, text);
+        QTEST(IniFile::leadingInt(text), "value");
+    }
+};
+
+QTEST_APPLESS_MAIN(TestSettings)
+#include "test_settings.moc"
