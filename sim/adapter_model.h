@@ -38,6 +38,10 @@ public:
     qint64 pendingOutput() const;
     // Time (on the clock) when the next not yet due output becomes due; -1 when none.
     qint64 nextDueMs() const;
+    // Bytes of output due by the given time on the clock.
+    qint64 dueBy(qint64 timeMs) const;
+    // Time on the clock by which this many bytes of output are due; -1 when never.
+    qint64 dueTimeFor(qint64 bytes) const;
     // Throws away everything queued, due or not.
     void clearOutput();
 
@@ -56,11 +60,13 @@ public:
 
     // Faults, per command name as commandName() gives it.
     void setFault(const QByteArray& name, Fault fault);
+    // The reply is due ms after the command (instead of the key or scan delay); <0 removes.
     void setDelay(const QByteArray& name, int ms);
     // A reply that holds this many parts arrives in parts gapMs apart.
     void setSplit(int parts, int gapMs);
     // After this many more commands the adapter vanishes (as when unplugged).
-    void vanishAfter(int commands) { m_vanishAfter = commands; }
+    // The n commands are answered; the next one is lost with the device. 0 vanishes now.
+    void vanishAfter(int commands);
     void setVanished(bool vanished);
     bool vanished() const { return m_vanished; }
     // The next n opens of the port find no device.
@@ -70,6 +76,14 @@ public:
     void setKeyDelayMs(int ms) { m_keyDelayMs = ms; }
     void setScanDelayMs(int ms) { m_scanDelayMs = ms; }
 
+    // Bytes of an incomplete command waiting for its "\r".
+    qint64 pendingInput() const { return m_input.size(); }
+    // Bytes of over-long lines thrown away (kMaxPendingInput bounds a line); such a line
+    // is answered with "I/ERROR" alone once its "\r" arrives.
+    qint64 droppedBytes() const { return m_droppedBytes; }
+    // How often "AT+IDOWN" made the stored settings the running ones.
+    int restarts() const { return m_restarts; }
+
 private:
     struct Chunk {
         qint64 dueMs;
@@ -78,6 +92,7 @@ private:
     void handle(const QByteArray& command);
     QByteArray answer(const QByteArray& command, const QByteArray& name);
     void queue(QByteArray reply, qint64 dueMs);
+    QByteArray garbage();
     void restoreDefaults();
 
     const Clock& m_clock;
@@ -97,6 +112,9 @@ private:
     int m_keyDelayMs = kDefaultKeyDelayMs;
     int m_scanDelayMs = kDefaultScanDelayMs;
     quint32 m_garbageSeed = 12345;
+    bool m_overlong = false;
+    qint64 m_droppedBytes = 0;
+    int m_restarts = 0;
 };
 
 } // namespace velinor

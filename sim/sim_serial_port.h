@@ -28,10 +28,16 @@ public:
     void clearError() override { m_error = 0; }
 
     const QString& deviceName() const { return m_name; }
+    // Every call of open(), whatever its result.
     int openCount() const { return m_opens; }
     int readCount() const { return m_reads; }
     // Another program holds the port: opens fail with EBUSY.
     void setHeldElsewhere(bool held) { m_heldElsewhere = held; }
+    // The line settings cannot be read (writing them back still works).
+    void setLineSettingsReadable(bool readable) { m_settingsReadable = readable; }
+    const LineSettings& lineSettings() const { return m_settings; }
+    int lineSettingsWrites() const { return m_settingsWrites; }
+    int discardCount() const { return m_discards; }
 
 private:
     AdapterModel& m_model;
@@ -42,6 +48,10 @@ private:
     int m_error = 0;
     int m_opens = 0;
     int m_reads = 0;
+    int m_discards = 0;
+    bool m_settingsReadable = true;
+    int m_settingsWrites = 0;
+    LineSettings m_settings{9600, 8, 0, 1, 0};
 };
 
 } // namespace velinor
