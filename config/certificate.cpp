@@ -1,0 +1,115 @@
+#include "config/certificate.h"
+
+#include "app/main_form.h"
+#include "app/prompts.h"
+#include "app/ui_text.h"
+#include "config/file_picker.h"
+#include "log/log_writer.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velinor {
+namespace {
+
+constexpr int kNoValidCertificate = 35;
+constexpr int kAllocationFailed = 37;
+constexpr int kNoCertificateSelected = 517;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+CertificateStore::CertificateStore(FilePicker& picker, Prompts& prompts, MainForm& form)
+    : m_picker(picker), m_prompts(prompts), m_form(form) {}
+
+void CertificateStore::OnChooseCertificate() {
+    for (;;) {
+        const QString path = m_picker.pick();
+        if (path.isEmpty()) {
+            m_prompts.message(UiText(kNoCertificateSelected, m_form.GetLanguage()),
+                              PromptIcon::None);
+            return;
+        }
+        if (LoadCertificateFile(path))
+            return;
+    }
+}
+
+bool CertificateStore::LoadCertificateFile(const QString& path) {
+    if (path.isEmpty())
+        return false;
+    const QByteArray native = QFile::encodeName(path);
+    // O_NONBLOCK: a named pipe must not hang the dialog; it is refused below.
+    FileDescriptor file(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    const qint64 size = info.st_size;
+
+    // From here on no certificate is held until the new one has passed.
+    m_pCertData.reset();
+
+    if (size > kMaxFileSize) {
+        CheckCertificate(std::nullopt);
+        return false;
+    }
+    QByteArray text;
+    try {
+        text.resize(size);
+    } catch (const std::bad_alloc&) {
+        m_prompts.message(
+            QStringLiteral("%1: %2").arg(UiText(kAllocationFailed, m_form.GetLanguage()),
+                                         GetErrorText(ENOMEM)),
+            PromptIcon::Error);
+        return false;
+    }
+    qint64 done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(file.get(), text.data() + done, size_t(size - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    text.truncate(done);
+    // The text ends at its first zero byte.
+    const qsizetype zero = text.indexOf('\0');
+    if (zero >= 0)
+        text.truncate(zero);
+
+    if (!CheckCertificate(text))
+        return false;
+    m_pCertData = std::move(text);
+    return true;
+}
+
+bool CertificateStore::CheckCertificate(const std::optional<QByteArray>& text) {
+    if (text && text->contains(kBeginLine) && text->contains(kEndLine))
+        return true;
+    m_prompts.message(UiText(kNoValidCertificate, m_form.GetLanguage()), PromptIcon::Warning);
+    return false;
+}
+
+} // namespace velinor

@@ -1,0 +1,36 @@
+#include "config/configure.h"
+
+#include "app/main_form.h"
+#include "link/module_link.h"
+#include "log/log_writer.h"
+#include "log/records.h"
+
+namespace velinor {
+
+ConfigureCommand::ConfigureCommand(MainForm& form, CertificateStore& certificate, SerialPort& port,
+                                   ModuleLink& link, Clock& clock, Prompts& prompts, EventLog& log,
+                                   const QString& sysfsRoot)
+    : m_form(form), m_link(link), m_log(log), m_restart(sysfsRoot, clock, log),
+      m_checks(form, certificate, prompts, log),
+      m_opener(form, port, link, m_restart, prompts, log),
+      m_programmer(form, link, certificate, prompts, log) {}
+
+bool ConfigureCommand::OnConfigure() {
+    if (!m_form.UpdateData(true))
+        return false;
+    if (!m_checks.ValidateKey())
+        return false;
+    if (!m_checks.ValidateForm())
+        return false;
+    if (m_log.active())
+        LogConfiguration(m_form, m_log);
+    if (!m_opener.OpenSelectedPort(PortOpener::kAttempts))
+        return false;
+    m_programmer.ResetAdapterDefaults();
+    if (m_programmer.ProgramAdapter(m_link.GetPortHandle()))
+        return true;
+    m_link.ClosePort();
+    return false;
+}
+
+} // namespace velinor

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+
+namespace velinor {
+
+class CertificateStore;
+class EventLog;
+class MainForm;
+class ModuleLink;
+class Prompts;
+class SerialPort;
+
+// Writes the form's settings into the adapter and makes it restart with them.
+class AdapterProgrammer {
+public:
+    static constexpr int kKeyReads = 300;
+    static constexpr int kKeyPauseMs = 100;
+
+    enum class KeyReply { Ok, Error, Timeout };
+
+    AdapterProgrammer(MainForm& form, ModuleLink& link, const CertificateStore& certificate,
+                      Prompts& prompts, EventLog& log);
+
+    // "AT+IFD\r", "AT+IHIF=4\r", "AT+IBDRF=9\r" on the stored port; a failure shows
+    // its message and the next command is sent all the same.
+    void ResetAdapterDefaults();
+    // The access-point or ad hoc sequence, bridge mode and restart. On true the
+    // port has been closed; on false it is left open for the caller to close.
+    bool ProgramAdapter(SerialPort* port);
+    // Writes the key command of an access point (pending input is thrown away
+    // first) and reads up to 300 times, each read after a 100 ms pause and judged
+    // by itself.
+    KeyReply AwaitKeyReply(SerialPort* port, const QByteArray& command);
+
+private:
+    bool accessPointSequence(SerialPort* port, int digit);
+    bool adHocSequence(SerialPort* port, int digit);
+    // SendCommand; on failure the message and its log entry, and false.
+    bool step(SerialPort* port, const QByteArray& command, int failureId);
+    bool fail(int failureId);
+    void message(int textId);
+    // The key command of the security type name; empty for types without one.
+    QByteArray keyCommand() const;
+
+    MainForm& m_form;
+    ModuleLink& m_link;
+    const CertificateStore& m_certificate;
+    Prompts& m_prompts;
+    EventLog& m_log;
+};
+
+} // namespace velinor
