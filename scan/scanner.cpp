@@ -1,0 +1,78 @@
+#include "scan/scanner.h"
+
+#include "app/clock.h"
+#include "app/main_form.h"
+#include "app/prompts.h"
+#include "app/ui_text.h"
+#include "link/commands.h"
+#include "link/module_link.h"
+#include "log/log_writer.h"
+
+namespace velinor {
+
+namespace {
+constexpr char kNoNetworks[] = "AT+IRP20\r\nI/OK";
+constexpr int kTextNoNetworks = 523;
+constexpr int kTextError = 524;
+constexpr int kTextTimeout = 525;
+} // namespace
+
+Scanner::Scanner(ModuleLink& link, Prompts& prompts, EventLog& log, MainForm& form)
+    : m_link(link), m_prompts(prompts), m_log(log), m_form(form) {}
+
+Scanner::Outcome Scanner::ScanNetworks() {
+    SerialPort* port = m_link.GetPortHandle();
+    Clock& clock = m_link.clock();
+
+    // Whatever an earlier command left unread would be taken for the scan's reply.
+    m_link.DiscardInput(port);
+    m_link.WritePort(port, cmd::Scan());
+
+    m_entries.clear();
+    m_nEntryCount = 0;
+
+    // The reply may come in several reads: each read is added to what the
+    // earlier reads of this scan received, up to the buffer's size.
+    QByteArray received;
+    auto readMore = [&] {
+        clock.pause(kPollPauseMs);
+        const QByteArray chunk = m_link.ReadPort(port);
+        const qsizetype room = ModuleLink::kBufferSize - received.size();
+        if (room > 0)
+            received.append(chunk.left(room));
+    };
+
+    auto show = [&](int id, PromptIcon icon, Outcome outcome) {
+        m_prompts.message(UiText(id, m_nLangOffset), icon);
+        return outcome;
+    };
+
+    readMore();
+    int attempts = 1;
+    if (received.contains(kNoNetworks))
+        return show(kTextNoNetworks, PromptIcon::Information, Outcome::NoNetworks);
+    for (;;) {
+        if (received.contains("I/OK"))
+            break;
+        if (received.contains("I/ERROR"))
+            return show(kTextError, PromptIcon::Error, Outcome::Error);
+        if (attempts >= kMaxReads)
+            return show(kTextTimeout, PromptIcon::Error, Outcome::Timeout);
+        readMore();
+        ++attempts;
+        if (received.contains(kNoNetworks))
+            return show(kTextNoNetworks, PromptIcon::Information, Outcome::NoNetworks);
+    }
+
+    const ScanReply reply = ParseScanReply(received);
+    for (qsizetype i = 0; i < reply.entries.size(); ++i) {
+        m_log.entry({QString::fromUtf8(reply.lines.at(i)), QStringLiteral("\n")});
+        m_entries.append(reply.entries.at(i));
+        ++m_nEntryCount;
+    }
+    if (m_nEntryCount > 0)
+        m_form.setKeyEnabled(true);
+    return Outcome::Networks;
+}
+
+} // namespace velinor
