@@ -1,0 +1,214 @@
+#pragma once
+
+// Fakes and a wired-up bench for the Configure workflow: a form on plain members,
+// recorded message boxes, a scripted file chooser, the simulated adapter on a
+// manual clock, a log in a temporary directory and a fake sysfs tree.
+
+#include "app/clock.h"
+#include "app/main_form.h"
+#include "app/prompts.h"
+#include "app/security_type.h"
+#include "app/ui_text.h"
+#include "config/file_picker.h"
+#include "link/module_link.h"
+#include "log/log_writer.h"
+#include "sim/adapter_model.h"
+#include "sim/sim_serial_port.h"
+
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace cfgtest {
+
+using namespace velinor;
+
+class FakeForm : public MainForm {
+public:
+    FormValues v;
+    // What the controls hold; UpdateData(true) copies it into v.
+    FormValues controls;
+    int security = -1;
+    bool accessPoint = false;
+    bool adHoc = false;
+    QString port;
+    QString languageText = QStringLiteral("English");
+    int language = kEnglish;
+    bool updateFails = false;
+    int updatesIn = 0;
+    int updatesOut = 0;
+    int keyFocused = 0;
+
+    // Fills the controls and the values alike, with the type name of the index.
+    void set(int securityIndex, const QString& key, bool ap, bool adhoc,
+             const QString& ssid = QStringLiteral("net"),
+             const QString& channel = QStringLiteral("6")) {
+        security = securityIndex;
+        controls.m_strSecurityType = security::name(securityIndex);
+        controls.m_strKey = key;
+        controls.m_strSsid = ssid;
+        controls.m_strChannel = channel;
+        accessPoint = ap;
+        adHoc = adhoc;
+        v = controls;
+    }
+
+    FormValues& values() override { return v; }
+    bool UpdateData(bool save) override {
+        if (save) {
+            ++updatesIn;
+            if (updateFails)
+                return false;
+            v = controls;
+        } else {
+            ++updatesOut;
+            controls = v;
+        }
+        return true;
+    }
+    int securityIndex() const override { return security; }
+    void setSecurityIndex(int index) override { security = index; }
+    bool isAccessPoint() const override { return accessPoint; }
+    bool isAdHoc() const override { return adHoc; }
+    void setAccessType(bool ap, bool adhoc) override {
+        accessPoint = ap;
+        adHoc = adhoc;
+    }
+    QString selectedPort() const override { return port; }
+    QString selectedLanguageText() const override { return languageText; }
+    int GetLanguage() const override { return language; }
+    void setKeyEnabled(bool) override {}
+    void focusKey() override { ++keyFocused; }
+    void UpdateSecurityFields() override {}
+    void showDamping() override {}
+};
+
+struct Shown {
+    QString text;
+    PromptIcon icon;
+};
+
+class RecordingPrompts : public Prompts {
+public:
+    QList<Shown> shown;
+    void message(const QString& text, PromptIcon icon) override { shown.append({text, icon}); }
+    QStringList texts() const {
+        QStringList t;
+        for (const Shown& s : shown)
+            t << s.text;
+        return t;
+    }
+    // The English text of id, as shown to a user with the English interface.
+    static QString en(int id) { return UiText(id, kEnglish); }
+};
+
+class ScriptedPicker : public FilePicker {
+public:
+    QStringList answers; // taken from the front; empty once used up (= cancel)
+    int shown = 0;
+    QString pick() override {
+        ++shown;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+};
+
+// A sysfs tree with USB devices: name -> (vendor, product).
+class FakeSysfs {
+public:
+    QTemporaryDir dir;
+    QString root() const { return dir.path(); }
+    QString devicesDir() const { return dir.path() + QStringLiteral("/bus/usb/devices"); }
+
+    QString addDevice(const QString& name, const QByteArray& vendor, const QByteArray& product,
+                      bool switchIsDirectory = false) {
+        const QString path = devicesDir() + QLatin1Char('/') + name;
+        QDir().mkpath(path);
+        write(path + QStringLiteral("/idVendor"), vendor + '\n');
+        write(path + QStringLiteral("/idProduct"), product + '\n');
+        if (switchIsDirectory)
+            QDir().mkpath(path + QStringLiteral("/authorized"));
+        else
+            write(path + QStringLiteral("/authorized"), "1\n");
+        return path + QStringLiteral("/authorized");
+    }
+    static QByteArray read(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    }
+    static void write(const QString& path, const QByteArray& bytes) {
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(bytes);
+    }
+};
+
+// A manual clock that notes each change of the adapter switch files that it
+// sees at a pause of 1000 ms (the restart's pauses; other pauses see no change).
+class WatchingClock : public ManualClock {
+public:
+    QList<QByteArray> seen; // the first byte of each watched switch, at each change
+    std::function<void()> onLongPause;
+
+    void watch(const QStringList& switches) {
+        m_watched = switches;
+        m_last = state();
+    }
+    void pause(int ms) override {
+        if (ms == 1000 && onLongPause)
+            onLongPause();
+        if (ms == 1000 && !m_watched.isEmpty()) {
+            const QByteArray now = state();
+            if (now != m_last)
+                seen.append(now);
+            m_last = now;
+        }
+        ManualClock::pause(ms);
+    }
+
+private:
+    QByteArray state() const {
+        QByteArray s;
+        for (const QString& p : m_watched)
+            s += FakeSysfs::read(p).left(1);
+        return s;
+    }
+    QStringList m_watched;
+    QByteArray m_last;
+};
+
+// The whole bench: simulated adapter on a manual clock, link, log and sysfs.
+struct Bench {
+    WatchingClock clock;
+    AdapterModel model{clock};
+    SimSerialPort port{model, clock};
+    ModuleLink link{clock};
+    RecordingPrompts prompts;
+    FakeForm form;
+    QTemporaryDir logDir;
+    bool logging = true;
+    int switchedOff = 0;
+    LogWriter writer{logDir.path(), clock, prompts, [this] { ++switchedOff; }};
+    EventLog log{writer, [this] { return logging; }};
+    FakeSysfs sysfs;
+
+    Bench() { form.port = port.deviceName(); }
+
+    QByteArray logText() const { return FakeSysfs::read(writer.path()); }
+    bool logExists() const { return QFile::exists(writer.path()); }
+    // The log's lines without their time stamps (22 characters), empty lines dropped.
+    QStringList logEntries() const {
+        QStringList lines;
+        const QStringList raw = QString::fromUtf8(logText()).split(QLatin1Char('\n'));
+        for (const QString& l : raw)
+            if (!l.isEmpty())
+                lines << (l.size() >= 22 && l.mid(19, 3) == QLatin1String(" : ") ? l.mid(22) : l);
+        return lines;
+    }
+    QList<QByteArray> transcript() const { return model.transcript(); }
+};
+
+} // namespace cfgtest
