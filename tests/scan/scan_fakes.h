@@ -1,0 +1,180 @@
+#pragma once
+
+// Fakes and a wired-up bench for the read-out and network search: a form on
+// plain members, recorded message boxes, a port that plays back scripted reads,
+// and the simulated adapter on a manual clock with a log in a temporary directory.
+
+#include "app/clock.h"
+#include "app/main_form.h"
+#include "app/prompts.h"
+#include "app/security_type.h"
+#include "app/ui_text.h"
+#include "link/module_link.h"
+#include "link/serial_port.h"
+#include "log/log_writer.h"
+#include "sim/adapter_model.h"
+#include "sim/sim_serial_port.h"
+
+#include <QFile>
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace scantest {
+
+using namespace velinor;
+
+// The main form on plain members. `controls` is what the widgets show;
+// UpdateData(true) takes it into `v`, UpdateData(false) shows `v` in it.
+class FakeForm : public MainForm {
+public:
+    FormValues v;
+    FormValues controls;
+    int security = -1;
+    bool accessPoint = false;
+    bool adHoc = false;
+    bool keyEnabled = true;
+    bool enterpriseEnabled = false;
+    bool dampingShown = false;
+    QString port;
+    int language = kEnglish;
+    int updatesIn = 0;
+    int updatesOut = 0;
+    int securityUpdates = 0;
+
+    FormValues& values() override { return v; }
+    bool UpdateData(bool save) override {
+        if (save) {
+            ++updatesIn;
+            v = controls;
+        } else {
+            ++updatesOut;
+            controls = v;
+        }
+        return true;
+    }
+    int securityIndex() const override { return security; }
+    void setSecurityIndex(int index) override {
+        security = index >= 0 && index < security::kCount ? index : -1;
+    }
+    bool isAccessPoint() const override { return accessPoint; }
+    bool isAdHoc() const override { return adHoc; }
+    void setAccessType(bool ap, bool adhoc) override {
+        accessPoint = ap;
+        adHoc = adhoc;
+    }
+    QString selectedPort() const override { return port; }
+    QString selectedLanguageText() const override {
+        return language == kEnglish ? QStringLiteral("English") : QStringLiteral("Deutsch");
+    }
+    int GetLanguage() const override { return language; }
+    void setKeyEnabled(bool enabled) override { keyEnabled = enabled; }
+    void focusKey() override {}
+    // The field rules as the main form applies them.
+    void UpdateSecurityFields() override {
+        ++securityUpdates;
+        keyEnabled = security != security::kNone && !security::isEnterprise(security);
+        enterpriseEnabled = security::isEnterprise(security);
+    }
+    void showDamping() override { dampingShown = true; }
+};
+
+struct Shown {
+    QString text;
+    PromptIcon icon;
+};
+
+class RecordingPrompts : public Prompts {
+public:
+    QList<Shown> shown;
+    void message(const QString& text, PromptIcon icon) override { shown.append({text, icon}); }
+};
+
+// A port whose reads return the scripted chunks one after the other; a read
+// past the script, or of an empty chunk, waits out its window and returns nothing.
+class ScriptedPort : public SerialPort {
+public:
+    ScriptedPort(Clock& clock, QList<QByteArray> reads) : m_clock(clock), m_reads(reads) {}
+
+    QList<QByteArray> written;
+    int reads = 0;
+    int discards = 0;
+
+    OpenStatus open(const QString&) override {
+        m_open = true;
+        return {OpenResult::Ok, 0, QString()};
+    }
+    void close() override { m_open = false; }
+    bool isOpen() const override { return m_open; }
+    qint64 write(const QByteArray& data, int) override {
+        written.append(data);
+        return data.size();
+    }
+    QByteArray read(qint64 maxBytes, int timeoutMs) override {
+        ++reads;
+        const QByteArray chunk = m_reads.isEmpty() ? QByteArray() : m_reads.takeFirst();
+        if (chunk.isEmpty())
+            m_clock.pause(timeoutMs);
+        return chunk.left(maxBytes);
+    }
+    void discardInput() override { ++discards; }
+    bool readLineSettings(LineSettings&) override { return true; }
+    bool writeLineSettings(const LineSettings&) override { return true; }
+    int lastError() const override { return 0; }
+    void clearError() override {}
+
+private:
+    Clock& m_clock;
+    QList<QByteArray> m_reads;
+    bool m_open = false;
+};
+
+// The simulated adapter on a manual clock, with the link, a form and a log.
+struct Bench {
+    ManualClock clock;
+    AdapterModel model{clock};
+    SimSerialPort port{model, clock};
+    ModuleLink link{clock};
+    RecordingPrompts prompts;
+    FakeForm form;
+    QTemporaryDir logDir;
+    bool logging = true;
+    LogWriter writer{logDir.path(), clock, prompts, [this] { logging = false; }};
+    EventLog log{writer, [this] { return logging; }};
+
+    Bench() { form.port = port.deviceName(); }
+
+    // Opens the simulated port and stores it in the link, as the port opening does.
+    bool openPort() {
+        if (form.selectedPort().isEmpty())
+            return false;
+        if (port.open(form.selectedPort()).result != OpenResult::Ok)
+            return false;
+        link.SetPortHandle(&port);
+        return true;
+    }
+
+    QByteArray logText() const {
+        QFile f(writer.path());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    // The log's lines, each without a leading time stamp (22 characters).
+    QStringList logLines() const {
+        QStringList lines = QString::fromUtf8(logText()).split(QLatin1Char('\n'));
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        for (QString& l : lines)
+            if (l.size() >= 22 && l.mid(19, 3) == QLatin1String(" : "))
+                l = l.mid(22);
+        return lines;
+    }
+    QList<QByteArray> commandsOf(const QByteArray& name) const {
+        QList<QByteArray> found;
+        for (const QByteArray& c : model.transcript())
+            if (AdapterModel::commandName(c) == name)
+                found.append(c);
+        return found;
+    }
+};
+
+} // namespace scantest
