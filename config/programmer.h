@@ -28,14 +28,15 @@ public:
     // The access-point or ad hoc sequence, bridge mode and restart. On true the
     // port has been closed; on false it is left open for the caller to close.
     bool ProgramAdapter(SerialPort* port);
-    // Writes the key command of an access point (pending input is thrown away
-    // first) and reads up to 300 times, each read after a 100 ms pause and judged
-    // by itself.
+    // Writes the key command (pending input is thrown away first) and reads up to 300 times, each
+    // read after a 100 ms pause and judged by itself.
     KeyReply AwaitKeyReply(SerialPort* port, const QByteArray& command);
 
 private:
     bool accessPointSequence(SerialPort* port, int digit);
     bool adHocSequence(SerialPort* port, int digit);
+    // The key command of the security type through the key wait; true without one.
+    bool keyStep(SerialPort* port);
     // SendCommand; on failure the message and its log entry, and false.
     bool step(SerialPort* port, const QByteArray& command, int failureId);
     bool fail(int failureId);
