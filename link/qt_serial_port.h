@@ -1,0 +1,39 @@
+#pragma once
+
+#include "link/serial_port.h"
+
+#include <memory>
+
+class QSerialPort;
+
+namespace velinor {
+
+// The serial port of the platform, over QSerialPort. The port is held exclusively:
+// besides the kernel's exclusive-tty flag (which does not stop root) it takes an
+// advisory lock on the device, so a second open of the same device fails.
+class QtSerialPort : public SerialPort {
+public:
+    QtSerialPort();
+    ~QtSerialPort() override;
+    QtSerialPort(const QtSerialPort&) = delete;
+    QtSerialPort& operator=(const QtSerialPort&) = delete;
+
+    OpenStatus open(const QString& name) override;
+    void close() override;
+    bool isOpen() const override;
+    qint64 write(const QByteArray& data, int timeoutMs) override;
+    QByteArray read(qint64 maxBytes, int timeoutMs) override;
+    void discardInput() override;
+    bool readLineSettings(LineSettings& settings) override;
+    bool writeLineSettings(const LineSettings& settings) override;
+    int lastError() const override { return m_error; }
+    void clearError() override;
+
+private:
+    void takeError();
+
+    std::unique_ptr<QSerialPort> m_port;
+    int m_error = 0;
+};
+
+} // namespace velinor
