@@ -31,11 +31,35 @@ signals:
     // The list has closed after the user chose an entry in it (click or Enter).
     void entryChosen(int index);
 
+protected:
+    bool event(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
+    friend class CTipListCtrl;
+
+    // The list's room: the combo box's width, and as high as the combo box's
+    // own drop-down list (maxVisibleItems rows).
+    void updateListSize();
+    void toggleTipList(quint64 timestamp);
+    // Called by the list when it has closed.
+    void listClosed(int selection, bool chosen);
+
     CTipListCtrl* m_wndList = nullptr;
     int m_nListHeight = 0;
     int m_nListWidth = 0;
     QString m_strTip;
+    // Time stamp of the press that opened or closed the list, so that the
+    // double-click and a replayed press of the same click do not toggle again.
+    quint64 m_nClosingPress = 0;
+    quint64 m_nTogglePress = 0;
+    bool m_bHaveTogglePress = false;
+    bool m_bHaveClosingPress = false;
 };
 
 } // namespace velinor

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+namespace velinor {
+
+class Launcher;
+
+// The About box: the maker's notice, the version and the logo "oem.bmp" of the
+// working directory; a click on the logo opens the address from settings.ini.
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr const char* kLogoFile = "oem.bmp";
+
+    CAboutDlg(Launcher& launcher, QString workingDir, QWidget* parent = nullptr);
+    ~CAboutDlg() override;
+
+    // The logo control (1022); shows no picture when the logo could not be read.
+    QLabel* logo() const { return m_logo; }
+    QPushButton* okButton() const { return m_btnOk; }
+    QLabel* noticeLabel() const { return m_lblNotice; }
+    QLabel* versionLabel() const { return m_lblVersion; }
+
+    // Opens the "URL" of section "about" of settings.ini, read anew.
+    void OnLogoClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QRect dialogUnitsToPixels(int x, int y, int width, int height) const;
+
+    Launcher& m_launcher;
+    QString m_strWorkingDir;
+    QLabel* m_logo = nullptr;
+    QLabel* m_lblNotice = nullptr;
+    QLabel* m_lblVersion = nullptr;
+    QPushButton* m_btnOk = nullptr;
+};
+
+} // namespace velinor
