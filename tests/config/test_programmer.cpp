@@ -1,0 +1,302 @@
+#include "config/certificate.h"
+#include "config/config_fakes.h"
+#include "config/programmer.h"
+#include "link/commands.h"
+
+#include <QTest>
+
+using namespace velinor;
+using namespace cfgtest;
+
+namespace {
+
+const QByteArray kPem = "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n";
+
+struct ProgBench : Bench {
+    ScriptedPicker picker;
+    CertificateStore certificate{picker, prompts, form};
+    AdapterProgrammer programmer{form, link, certificate, prompts, log};
+    QTemporaryDir files;
+
+    // Opens the simulated port the way the opener leaves it.
+    void open() {
+        QCOMPARE(port.open(form.port).result, OpenResult::Ok);
+        link.SetPortHandle(&port);
+    }
+    void loadCertificate() {
+        const QString path = files.filePath(QStringLiteral("ca.pem"));
+        FakeSysfs::write(path, kPem);
+        QVERIFY(certificate.LoadCertificateFile(path));
+    }
+};
+
+} // namespace
+
+class TestProgrammer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void keyWait_data();
+    void keyWait();
+    void keyWaitIgnoresStaleReply();
+    void failedStep_data();
+    void failedStep();
+    void preparatoryFailures_data();
+    void preparatoryFailures();
+    void noPortHandle_data();
+    void noPortHandle();
+    void successLogInGerman();
+    void longCertificateIsSentWhole();
+    void longUserIsSentWhole();
+};
+
+void TestProgrammer::keyWait_data() {
+    QTest::addColumn<bool>("ap");
+    QTest::addColumn<int>("fault"); // AdapterModel::Fault
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<int>("message"); // 0: programmed
+    QTest::addColumn<int>("reads");
+    QTest::addColumn<qint64>("minMs");
+    QTest::addColumn<qint64>("maxMs");
+
+    using F = AdapterModel::Fault;
+    // The write costs 200 ms; each read follows a 100 ms pause and waits up to 100 ms.
+    QTest::newRow("access point, I/ERROR at the first read holding it")
+        << true << int(F::Error) << 2000 << 10 << 9 << qint64(2000) << qint64(2200);
+    QTest::newRow("access point, no answer: 300 reads")
+        << true << int(F::Silent) << 0 << 21 << 300 << qint64(60000) << qint64(60300);
+    QTest::newRow("access point, I/OK after 5 s")
+        << true << int(F::None) << 5000 << 0 << 24 << qint64(5000) << qint64(5200);
+    QTest::newRow("access point, I/OK at once")
+        << true << int(F::None) << 0 << 0 << 1 << qint64(300) << qint64(400);
+    QTest::newRow("ad hoc, I/ERROR")
+        << false << int(F::Error) << 3000 << 10 << 14 << qint64(3000) << qint64(3200);
+    QTest::newRow("ad hoc, I/OK after 5 s")
+        << false << int(F::None) << 5000 << 0 << 24 << qint64(5000) << qint64(5200);
+    QTest::newRow("ad hoc, no answer: 300 reads")
+        << false << int(F::Silent) << 0 << 21 << 300 << qint64(60000) << qint64(60300);
+}
+
+void TestProgrammer::keyWait() {
+    QFETCH(bool, ap);
+    QFETCH(int, fault);
+    QFETCH(int, delayMs);
+    QFETCH(int, message);
+    QFETCH(int, reads);
+    QFETCH(qint64, minMs);
+    QFETCH(qint64, maxMs);
+
+    ProgBench b;
+    b.form.set(security::kWpa2, QStringLiteral("passphrase"), ap, !ap);
+    b.model.setFault("AT+IWPP0", AdapterModel::Fault(fault));
+    b.model.setKeyDelayMs(delayMs);
+    b.open();
+
+    const QByteArray key = cmd::SetPassphrase("passphrase");
+    const AdapterProgrammer::KeyReply expected = message == 0 ? AdapterProgrammer::KeyReply::Ok
+                                                 : message == 10
+                                                     ? AdapterProgrammer::KeyReply::Error
+                                                     : AdapterProgrammer::KeyReply::Timeout;
+    const qint64 start = b.clock.elapsedMs();
+    const int readsBefore = b.port.readCount();
+    QCOMPARE(b.programmer.AwaitKeyReply(&b.port, key), expected);
+    const qint64 took = b.clock.elapsedMs() - start;
+    QVERIFY2(took >= minMs && took <= maxMs, QByteArray::number(took));
+    QCOMPARE(b.port.readCount() - readsBefore, reads);
+    QCOMPARE(b.transcript(), QList<QByteArray>({key}));
+
+    // The same inside the whole sequence.
+    ProgBench c;
+    c.form.set(security::kWpa2, QStringLiteral("passphrase"), ap, !ap);
+    c.model.setFault("AT+IWPP0", AdapterModel::Fault(fault));
+    c.model.setKeyDelayMs(delayMs);
+    c.open();
+    QCOMPARE(c.programmer.ProgramAdapter(&c.port), message == 0);
+    QCOMPARE(c.prompts.texts(), QStringList({RecordingPrompts::en(message == 0 ? 28 : message)}));
+    QCOMPARE(c.transcript().contains("AT+IDOWN\r"), message == 0);
+    QVERIFY(c.transcript().contains(key));
+    if (message != 0) {
+        QCOMPARE(c.transcript().last(), key);
+        QCOMPARE(c.logEntries(), QStringList({RecordingPrompts::en(message)}));
+        QVERIFY(c.port.isOpen()); // left for the caller to close
+    }
+}
+
+void TestProgrammer::keyWaitIgnoresStaleReply() {
+    ProgBench b;
+    b.open();
+    // A reply that came too late for an earlier command waits in the input.
+    b.port.write("AT+IWLSI?\r", 100);
+    b.clock.advance(50);
+    QVERIFY(b.model.pendingOutput() > 0);
+    b.model.setFault("AT+IWKY0", AdapterModel::Fault::Error);
+    QCOMPARE(b.programmer.AwaitKeyReply(&b.port, cmd::SetWepKey("0123456789")),
+             AdapterProgrammer::KeyReply::Error);
+}
+
+void TestProgrammer::failedStep_data() {
+    QTest::addColumn<int>("security");
+    QTest::addColumn<bool>("ap");
+    QTest::addColumn<QByteArray>("failing");
+    QTest::addColumn<int>("message");
+    QTest::addColumn<QByteArray>("lastSent");
+
+    using namespace security;
+    QTest::newRow("enterprise: security off")
+        << kWpa2Enterprise << true << QByteArray("AT+IWST0") << 9 << QByteArray("AT+IWST0=0\r");
+    QTest::newRow("enterprise: certificate") << kWpa2Enterprise << true << QByteArray("AT+ICA")
+                                             << 36 << QByteArray("AT+ICA=" + kPem + "\r");
+    QTest::newRow("enterprise: user") << kWpaEnterprise << true << QByteArray("AT+IEUSN") << 36
+                                      << QByteArray("AT+IEUSN=CORP\\alice\r");
+    QTest::newRow("access point: SSID")
+        << kWpa << true << QByteArray("AT+IWLSI") << 8 << QByteArray("AT+IWLSI=net\r");
+    QTest::newRow("access point: security")
+        << kWpa << true << QByteArray("AT+IWST0") << 9 << QByteArray("AT+IWST0=3\r");
+    QTest::newRow("access point: channel")
+        << kNone << true << QByteArray("AT+IWLCH") << 11 << QByteArray("AT+IWLCH=6\r");
+    QTest::newRow("bridge mode") << kNone << true << QByteArray("AT+IBRM") << 20
+                                 << QByteArray("AT+IBRM=2\r");
+    QTest::newRow("restart") << kNone << false << QByteArray("AT+IDOWN") << 12
+                             << QByteArray("AT+IDOWN\r");
+    QTest::newRow("ad hoc: channel")
+        << kWep << false << QByteArray("AT+IWLCH") << 11 << QByteArray("AT+IWLCH=6\r");
+    QTest::newRow("ad hoc: security")
+        << kWep << false << QByteArray("AT+IWST0") << 9 << QByteArray("AT+IWST0=1\r");
+    QTest::newRow("ad hoc: key") << kWep << false << QByteArray("AT+IWKY0") << 10
+                                 << QByteArray("AT+IWKY0=0123456789\r");
+    QTest::newRow("ad hoc: SSID") << kWep << false << QByteArray("AT+IWLSI") << 8
+                                  << QByteArray("AT+IWLSI=!net\r");
+    QTest::newRow("silent adapter at the SSID")
+        << kNone << true << QByteArray("AT+IWLSI") << 8 << QByteArray("AT+IWLSI=net\r");
+}
+
+void TestProgrammer::failedStep() {
+    QFETCH(int, security);
+    QFETCH(bool, ap);
+    QFETCH(QByteArray, failing);
+    QFETCH(int, message);
+    QFETCH(QByteArray, lastSent);
+
+    ProgBench b;
+    b.loadCertificate();
+    const bool wep = security == security::kWep;
+    b.form.set(security, wep ? QStringLiteral("0123456789") : QStringLiteral("passphrase"), ap,
+               !ap);
+    b.form.v.m_strUser = QStringLiteral("alice");
+    b.form.v.m_strDomain = QStringLiteral("CORP");
+    b.model.setFault(failing, QTest::currentDataTag() == QByteArray("silent adapter at the SSID")
+                                  ? AdapterModel::Fault::Silent
+                                  : AdapterModel::Fault::Error);
+    b.open();
+
+    QVERIFY(!b.programmer.ProgramAdapter(&b.port));
+    QCOMPARE(b.transcript().last(), lastSent); // nothing more after the failed step
+    QCOMPARE(b.transcript().count(lastSent), 1);
+    QCOMPARE(b.prompts.texts(), QStringList({RecordingPrompts::en(message)}));
+    QCOMPARE(b.prompts.shown[0].icon, PromptIcon::None);
+    QCOMPARE(b.logEntries(), QStringList({RecordingPrompts::en(message)}));
+    QVERIFY(b.port.isOpen());
+    QCOMPARE(b.link.GetPortHandle(), static_cast<SerialPort*>(&b.port));
+}
+
+void TestProgrammer::preparatoryFailures_data() {
+    QTest::addColumn<QByteArray>("failing");
+    QTest::addColumn<int>("message");
+    QTest::newRow("factory defaults") << QByteArray("AT+IFD") << 17;
+    QTest::newRow("host interface") << QByteArray("AT+IHIF") << 18;
+    QTest::newRow("baud rate") << QByteArray("AT+IBDRF") << 19;
+}
+
+void TestProgrammer::preparatoryFailures() {
+    QFETCH(QByteArray, failing);
+    QFETCH(int, message);
+    ProgBench b;
+    b.model.setFault(failing, AdapterModel::Fault::Error);
+    b.open();
+    b.programmer.ResetAdapterDefaults();
+    QCOMPARE(b.transcript(),
+             QList<QByteArray>({"AT+IFD\r", "AT+IHIF=4\r", "AT+IBDRF=9\r"})); // all three sent
+    QCOMPARE(b.prompts.texts(), QStringList({RecordingPrompts::en(message)}));
+    QCOMPARE(b.prompts.shown[0].icon, PromptIcon::None);
+    QVERIFY(!b.logExists());
+}
+
+void TestProgrammer::noPortHandle_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("openFirst");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("log");
+    QTest::newRow("English") << kEnglish << false << "Error COM-Port-Handle"
+                             << "Can not open COM port";
+    QTest::newRow("German") << kGerman << false << "Fehler COM-Port-Handle!"
+                            << QString::fromUtf8("Konnte COM Port nicht öffnen");
+    QTest::newRow("closed port") << kEnglish << true << "Error COM-Port-Handle"
+                                 << "Can not open COM port";
+}
+
+void TestProgrammer::noPortHandle() {
+    QFETCH(int, language);
+    QFETCH(bool, openFirst);
+    QFETCH(QString, message);
+    QFETCH(QString, log);
+    ProgBench b;
+    b.form.language = language;
+    b.form.set(security::kNone, QString(), true, false);
+    if (openFirst) {
+        b.open();
+        b.port.close();
+    }
+    QVERIFY(!b.programmer.ProgramAdapter(openFirst ? &b.port : nullptr));
+    QCOMPARE(b.prompts.texts(), QStringList({message}));
+    QCOMPARE(b.logEntries(), QStringList({log}));
+    QVERIFY(b.transcript().isEmpty());
+}
+
+void TestProgrammer::successLogInGerman() {
+    ProgBench b;
+    b.form.language = kGerman;
+    b.form.set(security::kNone, QString(), true, false);
+    b.open();
+    QVERIFY(b.programmer.ProgramAdapter(&b.port));
+    QCOMPARE(
+        b.prompts.texts(),
+        QStringList({QString::fromUtf8("Einstellungen wurden auf dem WLAN-Produkt gespeichert")}));
+    QCOMPARE(b.logEntries(), QStringList({"Konfiguration erfolgreich"}));
+    QVERIFY(!b.port.isOpen());
+    QCOMPARE(b.link.GetPortHandle(), nullptr);
+}
+
+void TestProgrammer::longCertificateIsSentWhole() {
+    // Longer than any fixed command buffer would take: sent whole, stored whole.
+    ProgBench b;
+    QByteArray pem = kPem;
+    for (int i = 0; i < 400; ++i)
+        pem += "MIIBszCCAVmgAwIBAgIUQ1QHbm3d4pRJ2Rr8k6l+Zq9gI2AwCgYIKoZIzj0EAwIw\n";
+    pem += kPem;
+    QVERIFY(pem.size() > 20000);
+    const QString path = b.files.filePath(QStringLiteral("big.pem"));
+    FakeSysfs::write(path, pem);
+    QVERIFY(b.certificate.LoadCertificateFile(path));
+    b.form.set(security::kWpa2Enterprise, QString(), true, false);
+    b.form.v.m_strUser = QStringLiteral("alice");
+    b.open();
+    b.programmer.ProgramAdapter(&b.port);
+    QCOMPARE(b.transcript().at(1), "AT+ICA=" + pem + "\r");
+    QCOMPARE(b.model.stored("CA"), pem);
+}
+
+void TestProgrammer::longUserIsSentWhole() {
+    ProgBench b;
+    b.loadCertificate();
+    b.form.set(security::kWpaEnterprise, QString(), true, false);
+    b.form.v.m_strUser = QString(6000, u'u');
+    b.form.v.m_strDomain = QString(6000, u'd');
+    b.open();
+    b.programmer.ProgramAdapter(&b.port);
+    const QByteArray user = QByteArray(6000, 'd') + "\\" + QByteArray(6000, 'u');
+    QCOMPARE(b.transcript().at(2), "AT+IEUSN=" + user + "\r");
+    QCOMPARE(b.model.stored("EUSN"), user);
+}
+
+QTEST_GUILESS_MAIN(TestProgrammer)
+#include "test_programmer.moc"
