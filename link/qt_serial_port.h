@@ -9,8 +9,9 @@ class QSerialPort;
 namespace velinor {
 
 // The serial port of the platform, over QSerialPort. The port is held exclusively:
-// besides the kernel's exclusive-tty flag (which does not stop root) it takes an
-// advisory lock on the device, so a second open of the same device fails.
+// the kernel's exclusive-tty flag does not stop root, so besides QSerialPort's lock
+// file the open takes an flock() on the device, which other serial programs honour
+// too; a second open of the same device fails for everyone.
 class QtSerialPort : public SerialPort {
 public:
     QtSerialPort();
