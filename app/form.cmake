@@ -1,1 +1,12 @@
 # Sources of the main form, the application object and main().
+target_sources(velinor_core PRIVATE
+  field_rules.cpp field_rules.h
+)
+target_sources(velinor_widgets PRIVATE
+  qt_services.cpp qt_services.h
+  setup_app.cpp setup_app.h
+  setup_dlg.cpp setup_dlg.h
+)
+
+add_executable(velinor main.cpp)
+target_link_libraries(velinor PRIVATE velinor_widgets)

@@ -1,0 +1,31 @@
+#pragma once
+
+namespace velinor {
+
+// What the selected security type allows in the main form.
+struct FieldRule {
+    bool keyEnabled = true;
+    bool enterpriseEnabled = false; // user name, password, domain, certificate button
+    int keyLimit = 63;              // characters that can be typed into the key field
+    int clearKeyLongerThan = -1;    // a stored key longer than this is emptied; -1: kept
+};
+
+// The rule for an item index of the security-type combo (-1: none selected).
+// Indexes outside -1 to 6 get the rule of "none selected".
+FieldRule SecurityFieldRule(int index);
+
+} // namespace velinor
+
+#include <QString>
+
+namespace velinor {
+
+// The form's message for a field that holds more than maxChars characters,
+// in the language of the offset (0 German, 10000 English).
+QString MaxCharsMessage(int maxChars, int langOffset);
+
+// The certificate file filter of the catalogue ("Text (*.pem)|*.pem|...||") in
+// Qt's notation ("Text (*.pem);;...").
+QString QtFileFilter(const QString& filter);
+
+} // namespace velinor
