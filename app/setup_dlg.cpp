@@ -19,7 +19,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
 #include <QValidator>
+#include <algorithm>
 
 namespace velinor {
 
@@ -540,6 +542,35 @@ void CSetupDlg::ApplyLanguage() {
         setWindowTitle(QStringLiteral("Velinor"));
 
     UpdateData(false);
+    fitLabels();
+}
+
+void CSetupDlg::fitLabels() {
+    // A label may be wider than its place in the template when the font's
+    // letters are wider than the average; it then grows up to the control on
+    // its right.
+    struct Room {
+        int id;
+        int x;
+        int y;
+        int width;
+        int rightEdge;
+    };
+    static constexpr Room kRooms[] = {
+        {IDC_LANGUAGE_LABEL, 12, 9, 51, 85},   {IDC_PORT_LABEL, 12, 23, 64, 85},
+        {IDC_SSID_LABEL, 12, 36, 18, 85},      {IDC_SECURITY_LABEL, 12, 50, 52, 85},
+        {IDC_CHANNEL_LABEL, 12, 64, 43, 85},   {IDC_KEY_LABEL, 12, 78, 31, 85},
+        {IDC_USER_LABEL, 13, 107, 46, 79},     {IDC_DOMAIN_LABEL, 13, 121, 45, 79},
+        {IDC_PASSWORD_LABEL, 13, 135, 41, 79}, {IDC_CERT_LABEL, 13, 150, 45, 79},
+        {IDC_DAMPING_LABEL, 183, 7, 34, 251},  {IDC_DAMPING, 183, 17, 33, 251},
+    };
+    for (const Room& room : kRooms) {
+        QWidget* label = control(room.id);
+        const QRect place = dialogUnitsToPixels(room.x, room.y, room.width, 8);
+        const int roomWidth = dialogUnitsToPixels(room.x, 0, room.rightEdge - room.x, 0).width();
+        const int wanted = std::max(place.width(), label->sizeHint().width());
+        label->setGeometry(place.x(), place.y(), std::min(wanted, roomWidth), place.height());
+    }
 }
 
 void CSetupDlg::OnSelchangeLanguage() {

@@ -617,6 +617,13 @@ private slots:
         QCOMPARE(port.topLeft(), QPoint((87 * baseX + 2) / 4, (20 * baseY + 4) / 8));
         QVERIFY(port.bottom() < d.control(1006)->geometry().top());
         QVERIFY(d.control(9999) == nullptr);
+        // Labels keep their place and end before the fields to their right.
+        for (int id : {1020, 1016, 1011, 1012, 1017, 1013}) {
+            QCOMPARE(d.control(id)->x(), (12 * baseX + 2) / 4);
+            QVERIFY(d.control(id)->geometry().right() < d.control(1006)->x());
+        }
+        for (int id : {1027, 1028, 1029, 1034})
+            QVERIFY(d.control(id)->geometry().right() < d.control(1031)->x());
 
         // A larger font gives the same proportions.
         QFont big = d.font();
