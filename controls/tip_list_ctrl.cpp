@@ -178,25 +178,36 @@ void CTipListCtrl::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void CTipListCtrl::mousePressEvent(QMouseEvent* event) {
-    const QPoint global = event->globalPosition().toPoint();
-    if (!geometry().contains(global)) {
-        // A press outside closes the list. A press on the combo box must not
-        // reach the combo box again, or it would open the list at once.
-        if (m_pCombo != nullptr && m_pCombo->rect().contains(m_pCombo->mapFromGlobal(global))) {
-            setAttribute(Qt::WA_NoMouseReplay);
-            m_pCombo->m_nClosingPress = event->timestamp();
-            m_pCombo->m_bHaveClosingPress = true;
+bool CTipListCtrl::event(QEvent* event) {
+    // Presses on the list window itself, not on its rows: outside the list while it
+    // is open (the popup receives them all), or on its border.
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint global = mouse->globalPosition().toPoint();
+        mouse->accept();
+        if (!geometry().contains(global)) {
+            // A press on the combo box must not reach the combo box again, or it
+            // would open the list at once.
+            if (m_pCombo != nullptr && m_pCombo->rect().contains(m_pCombo->mapFromGlobal(global))) {
+                setAttribute(Qt::WA_NoMouseReplay);
+                m_pCombo->m_nClosingPress = mouse->timestamp();
+                m_pCombo->m_bHaveClosingPress = true;
+            } else {
+                setAttribute(Qt::WA_NoMouseReplay, false);
+            }
+            closeList(false);
         }
-        event->accept();
-        closeList(false);
-        return;
+        return true;
     }
+    return QTreeView::event(event);
+}
+
+void CTipListCtrl::mousePressEvent(QMouseEvent* event) {
+    // A press on the rows: the entry under the pointer is the choice.
     QTreeView::mousePressEvent(event);
-    const QPoint inViewport = viewport()->mapFromGlobal(global);
-    if (event->button() == Qt::LeftButton && viewport()->rect().contains(inViewport) &&
-        indexAt(inViewport).isValid()) {
-        highlightRow(indexAt(inViewport).row());
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index.isValid()) {
+        highlightRow(index.row());
         closeList(true);
     }
 }
@@ -212,8 +223,8 @@ void CTipListCtrl::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CTipListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
-    // Only reaches the list as a press outside it (a press inside has closed it).
-    mousePressEvent(event);
+    // The press of the same click has already closed the list.
+    event->accept();
 }
 
 void CTipListCtrl::hideEvent(QHideEvent* event) {

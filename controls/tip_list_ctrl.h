@@ -44,6 +44,7 @@ public:
     QString tipTextAt(const QPoint& viewportPos) const;
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
