@@ -132,7 +132,14 @@ bool IniFile::writeString(const QString& section, const QString& key,
     for (QByteArray& l : lines)
         l = stripLineEnd(l);
 
-    const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();
+    // A value is one line: a line break in it would start lines of its own.
+    QByteArray text = value.toUtf8();
+    for (const char lineBreak : {'\r', '\n'}) {
+        const qsizetype at = text.indexOf(lineBreak);
+        if (at >= 0)
+            text.truncate(at);
+    }
+    const QByteArray entry = key.toUtf8() + '=' + text;
     int sectionLine = -1;
     int lastEntry = -1;
     bool inSection = false;

@@ -100,6 +100,23 @@ private slots:
         QCOMPARE(s.aboutUrl(), QStringLiteral("https://example.org/x"));
     }
 
+    void writeKeepsValueOnOneLine_data() {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("line feed") << QStringLiteral("COM3\nlog=1");
+        QTest::newRow("carriage return and line feed") << QStringLiteral("COM3\r\nlog=1");
+        QTest::newRow("carriage return") << QStringLiteral("COM3\rlog=1");
+    }
+    void writeKeepsValueOnOneLine() {
+        QFETCH(QString, value);
+        QTemporaryDir dir;
+        const Settings s(dir.path());
+        s.setLog(false);
+        s.setPort(value);
+        QCOMPARE(s.port(), QStringLiteral("COM3"));
+        QCOMPARE(s.logInt(), 0);
+        QCOMPARE(readFile(s.path()), QByteArray("[settings]\nlog=0\nport=COM3\n"));
+    }
+
     void unwritableDirectoryIsIgnored() {
         QTemporaryDir dir;
         // The settings directory is a regular file: nothing can be created below it.
