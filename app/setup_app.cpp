@@ -97,10 +97,15 @@ void CSetupApp::OnCommand(int id) {
         OpenHelp();
         break;
     case kCmdLogOn:
-        OnLogOn();
-        break;
     case kCmdLogOff:
-        OnLogOff();
+        // The form shows its values again with the new title: what the user
+        // typed and no command has taken yet is kept.
+        if (m_pMainDlg)
+            m_pMainDlg->TakeTypedValues();
+        if (id == kCmdLogOn)
+            OnLogOn();
+        else
+            OnLogOff();
         break;
     case kCmdPortSearchAuto:
         OnPortSearchAuto();

@@ -510,10 +510,11 @@ void CSetupDlg::SetLanguage(int offset) {
     ApplyLanguage();
 }
 
-void CSetupDlg::ApplyLanguage() {
-    // What the user typed and no command has taken yet is kept.
+void CSetupDlg::TakeTypedValues() {
     takeValues(false);
+}
 
+void CSetupDlg::ApplyLanguage() {
     const int lang = m_nLangOffset;
     m_strPortLabel = UiText(500, lang);
     m_strLanguageLabel = UiText(506, lang);
@@ -578,6 +579,8 @@ void CSetupDlg::OnSelchangeLanguage() {
     if (item != 0 && item != 1)
         return;
     const int offset = item == 1 ? kEnglish : kGerman;
+    // What the user typed and no command has taken yet survives the new texts.
+    TakeTypedValues();
     WriteLanguageSetting(offset);
     SetLanguage(offset);
     InitToolTips();

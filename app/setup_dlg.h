@@ -128,6 +128,9 @@ public:
     void SavePortSetting(const QString& text);
 
     // Languages, title and tooltips.
+    // Takes every value from the controls whole, without the limits and without
+    // a message, so that showing the values again keeps what the user typed.
+    void TakeTypedValues();
     void SetLanguage(int offset);
     void ApplyLanguage();
     void InitToolTips();

@@ -308,6 +308,32 @@ private slots:
         QCOMPARE(b.settings().logText(), QStringLiteral("0"));
     }
 
+    void logFailureSwitchesLoggingOff() {
+        Bench b;
+        // The program's directory cannot hold a log file.
+        QFile blocker(b.dir.path() + "/bin");
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        b.services.programDir = b.dir.path() + "/bin/velinor";
+        b.writeIni("[settings]\nlog=1\n");
+        CSetupDlg& d = b.start();
+        QVERIFY(b.app->IsLogActive());
+        // A workflow has changed a value and shows it later.
+        QTest::keyClicks(b.edit(1006), "typed");
+        d.UpdateData(true);
+        d.values().m_strSsid = "FromScan";
+        b.app->eventLog().entry("Configuration successful\n");
+        QVERIFY(!b.app->IsLogActive());
+        QCOMPARE(b.prompts.shown.size(), 1);
+        QCOMPARE(d.windowTitle(), QStringLiteral("Velinor"));
+        QVERIFY(b.checked(40005));
+        QCOMPARE(b.settings().logText(), QStringLiteral("0"));
+        QCOMPARE(b.edit(1006)->text(), QStringLiteral("FromScan"));
+        // Later entries are not written and not reported again.
+        b.app->eventLog().entry("again\n");
+        QCOMPARE(b.prompts.shown.size(), 1);
+    }
+
     void portSearchCommands() {
         Bench b;
         CSetupDlg& d = b.start();
