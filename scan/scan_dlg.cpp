@@ -105,6 +105,8 @@ void CScanDlg::OnInitDialog() {
     m_listNetworks->horizontalHeader()->setSortIndicatorShown(false);
     m_listNetworks->setSortingEnabled(false);
     m_listNetworks->verticalHeader()->hide();
+    // Rows as tight as a report list's.
+    m_listNetworks->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
     m_listNetworks->setShowGrid(true);
     m_listNetworks->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listNetworks->setSelectionMode(QAbstractItemView::SingleSelection);
