@@ -14,6 +14,8 @@ using namespace velinor;
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    // The icons live in a static library: register them explicitly.
+    Q_INIT_RESOURCE(velinor);
     QApplication::setApplicationName(QStringLiteral("Velinor"));
 
     const QString workingDir = QDir::currentPath();

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -93,6 +94,7 @@ CSetupDlg::CSetupDlg(CSetupApp& app, Services& services, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Velinor"));
+    m_hIcon = QIcon(QStringLiteral(":/velinor/velinor.png"));
     createControls();
     m_app.setMainWindow(this);
 }
@@ -232,6 +234,7 @@ void CSetupDlg::OnInitDialog() {
     if (m_bInitDone)
         return;
     m_bInitDone = true;
+    setWindowIcon(m_hIcon);
     m_app.LoadPortSearch();
     m_settings.emplace(m_services.workingDir);
     m_szSettingsPath = m_settings->path();

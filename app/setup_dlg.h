@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QHash>
+#include <QIcon>
 #include <QString>
 
 #include <optional>
@@ -215,6 +216,7 @@ private:
 
     // Values.
     FormValues m_values;
+    QIcon m_hIcon;
     int m_nLangOffset = 0;
     QString m_szSettingsPath;
     std::optional<Settings> m_settings;
