@@ -123,6 +123,8 @@ void CSetupApp::ReloadMenu(int langOffset) {
         return;
     const bool english = langOffset == kEnglish;
     auto* bar = new QMenuBar;
+    // The menu stays in the form's window, also on desktops with a global menu.
+    bar->setNativeMenuBar(false);
     auto addEntry = [this, bar](QMenu* menu, int id, const QString& text, bool checked) {
         QAction* action = menu->addAction(text);
         action->setData(id);

@@ -586,6 +586,19 @@ private slots:
         QCOMPARE(d.values().m_strSsid, QString());
     }
 
+    void closeBoxClosesWithoutTaking() {
+        Bench b;
+        CSetupDlg& d = b.start();
+        d.values().m_strKey = QString(70, u'k'); // over its limit: no check runs
+        d.UpdateData(false);
+        QTest::keyClicks(b.edit(1006), "Net");
+        QVERIFY(d.close());
+        QVERIFY(!d.isVisible());
+        QCOMPARE(d.result(), int(QDialog::Rejected));
+        QCOMPARE(d.values().m_strSsid, QString());
+        QVERIFY(b.prompts.shown.isEmpty());
+    }
+
     void quitTakesValues() {
         Bench b;
         CSetupDlg& d = b.start();
