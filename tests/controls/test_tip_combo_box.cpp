@@ -76,6 +76,7 @@ private slots:
     void tipsFollowLanguage_data();
     void tipsFollowLanguage();
     void tooltipShowsTipOfEntryUnderPointer();
+    void tooltipAppearsWhenPointerRests();
     void tooltipIsCutTo79Characters();
     void popupRows_data();
     void popupRows();
@@ -173,6 +174,20 @@ void TestTipComboBox::tooltipShowsTipOfEntryUnderPointer() {
     QCOMPARE(list->tipTextAt(offRow), QString());
     combo->ShowTipList(false);
     QVERIFY(!combo->isTipListVisible());
+}
+
+void TestTipComboBox::tooltipAppearsWhenPointerRests() {
+    CTipComboBox* combo = m_form->combo;
+    for (int i = 0; i < 7; ++i)
+        combo->SetItemTip(i, UiText(611 + i, kGerman));
+    m_form->window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&m_form->window));
+    combo->ShowTipList(true);
+    hover(combo, 4);
+    QTRY_COMPARE(QToolTip::text(),
+                 QStringLiteral("Es wird WPA2 Verschlüsselung mit AES verwendet"));
+    combo->ShowTipList(false);
+    QTRY_VERIFY(!QToolTip::isVisible());
 }
 
 void TestTipComboBox::tooltipIsCutTo79Characters() {
