@@ -10,6 +10,8 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace velinor {
 
 namespace {
@@ -26,13 +28,15 @@ CAboutDlg::CAboutDlg(Launcher& launcher, QString workingDir, QWidget* parent)
     const QRect box = dialogUnitsToPixels(0, 0, kWidthDu, kHeightDu);
     setFixedSize(box.size());
 
-    m_lblNotice = new QLabel(QStringLiteral("Velinor\nWireless LAN adapter set-up"), this);
-    m_lblNotice->setObjectName(QStringLiteral("1023"));
-    m_lblNotice->setGeometry(dialogUnitsToPixels(9, 7, 68, 16));
-
+    // The labels grow to their text when the font needs more room than their
+    // dialog units give, up to the next control or the box's edge.
     m_lblVersion = new QLabel(QStringLiteral("Version 1.07"), this);
     m_lblVersion->setObjectName(QStringLiteral("1024"));
-    m_lblVersion->setGeometry(dialogUnitsToPixels(93, 7, 40, 8));
+    placeLabel(m_lblVersion, dialogUnitsToPixels(93, 7, 40, 8), box.width() - 2);
+
+    m_lblNotice = new QLabel(QStringLiteral("Velinor\nWLAN set-up tool"), this);
+    m_lblNotice->setObjectName(QStringLiteral("1023"));
+    placeLabel(m_lblNotice, dialogUnitsToPixels(9, 7, 68, 16), m_lblVersion->x() - 4);
 
     // The logo is read when the box opens, at its own size; without a readable
     // file the box simply has no logo.
@@ -73,6 +77,13 @@ QRect CAboutDlg::dialogUnitsToPixels(int x, int y, int width, int height) const 
         return (units * base + divisor / 2) / divisor;
     };
     return QRect(px(x, baseX, 4), px(y, baseY, 8), px(width, baseX, 4), px(height, baseY, 8));
+}
+
+void CAboutDlg::placeLabel(QLabel* label, QRect rect, int rightLimit) {
+    const int needed = label->sizeHint().width();
+    if (needed > rect.width())
+        rect.setWidth(std::max(rect.width(), std::min(needed, rightLimit - rect.x())));
+    label->setGeometry(rect);
 }
 
 void CAboutDlg::OnLogoClicked() {

@@ -34,6 +34,7 @@ protected:
 
 private:
     QRect dialogUnitsToPixels(int x, int y, int width, int height) const;
+    static void placeLabel(QLabel* label, QRect rect, int rightLimit);
 
     Launcher& m_launcher;
     QString m_strWorkingDir;

@@ -68,6 +68,11 @@ void TestAbout::showsTitleNoticeAndVersion() {
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Info"));
     QCOMPARE(dlg.versionLabel()->text(), QStringLiteral("Version 1.07"));
     QVERIFY(!dlg.noticeLabel()->text().isEmpty());
+    // Both texts fit their labels, and the labels do not overlap.
+    QVERIFY(dlg.noticeLabel()->width() >= dlg.noticeLabel()->sizeHint().width());
+    QVERIFY(dlg.versionLabel()->width() >= dlg.versionLabel()->sizeHint().width());
+    QVERIFY(!dlg.noticeLabel()->geometry().intersects(dlg.versionLabel()->geometry()));
+    QVERIFY(dlg.rect().contains(dlg.versionLabel()->geometry()));
     QCOMPARE(dlg.okButton()->text(), QStringLiteral("OK"));
     QVERIFY(dlg.okButton()->isDefault());
 }
