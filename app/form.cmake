@@ -3,6 +3,7 @@ target_sources(velinor_core PRIVATE
   field_rules.cpp field_rules.h
 )
 target_sources(velinor_widgets PRIVATE
+  busy_scope.cpp busy_scope.h
   qt_services.cpp qt_services.h
   setup_app.cpp setup_app.h
   setup_dlg.cpp setup_dlg.h

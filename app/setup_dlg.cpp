@@ -1,5 +1,6 @@
 #include "app/setup_dlg.h"
 
+#include "app/busy_scope.h"
 #include "app/field_rules.h"
 #include "app/prompts.h"
 #include "app/security_type.h"
@@ -7,7 +8,10 @@
 #include "app/setup_app.h"
 #include "app/ui_text.h"
 #include "controls/tip_combo_box.h"
+#include "config/readout.h"
 #include "link/port_list.h"
+#include "scan/netsearch.h"
+#include "scan/scan_dlg.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -17,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -90,7 +95,10 @@ constexpr TipRow kTips[] = {
 } // namespace
 
 CSetupDlg::CSetupDlg(CSetupApp& app, Services& services, QWidget* parent)
-    : QDialog(parent), m_app(app), m_services(services) {
+    : QDialog(parent), m_app(app), m_services(services), m_link(services.clock),
+      m_cert(services.certificatePicker, services.prompts, *this),
+      m_configure(*this, m_cert, services.port, m_link, services.clock, services.prompts,
+                  app.eventLog(), services.sysfsRoot) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Velinor"));
@@ -137,6 +145,14 @@ void CSetupDlg::createControls() {
     m_client->setFixedSize(dialogUnitsToPixels(0, 0, kFormWidth, kFormHeight).size());
     m_layout->addWidget(m_client);
     QWidget* c = m_client;
+
+    // A slim bar under the buttons shows how far an exchange with the adapter
+    // has come; it is visible only while one runs and carries no text.
+    m_progress = new QProgressBar(c);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setTextVisible(false);
+    m_progress->setGeometry(dialogUnitsToPixels(44, 188, 164, 3));
+    m_progress->hide();
 
     // The group boxes first, so that they lie below the controls they frame.
     place(new QGroupBox(QStringLiteral("WLAN"), c), IDC_WLAN_GROUP, 183, 49, 68, 39);
@@ -633,19 +649,32 @@ void CSetupDlg::RestorePortSetting() {
 // ---- Commands ----
 
 void CSetupDlg::OnConfigure() {
-    // wired to the Configure workflow
+    const BusyScope busy(this, m_progress, m_link);
+    m_configure.OnConfigure();
 }
 
 void CSetupDlg::OnReadOut() {
-    // wired to the Read out workflow
+    const BusyScope busy(this, m_progress, m_link);
+    ReadOut(*this, m_link, m_app.eventLog(), [this](int attempts) {
+        return m_configure.opener().OpenSelectedPort(attempts);
+    }).OnReadOut();
 }
 
 void CSetupDlg::OnNetsearch() {
-    // wired to the Netsearch workflow
+    BusyScope busy(this, m_progress, m_link);
+    const auto runDialog =
+        ScanDialogRunner(*this, m_link, m_services.prompts, m_app.eventLog(), this);
+    Netsearch(
+        *this, m_link,
+        [this](int attempts) { return m_configure.opener().OpenSelectedPort(attempts); },
+        [&busy, &runDialog] {
+            // The network dialog shows its own wait cursor around its scans.
+            busy.suspend();
+            return runDialog();
+        })
+        .OnNetsearch();
 }
 
-void CSetupDlg::OnChooseCertificate() {
-    // wired to the Configure workflow (certificate file)
-}
+void CSetupDlg::OnChooseCertificate() { m_cert.OnChooseCertificate(); }
 
 } // namespace velinor

@@ -2,6 +2,9 @@
 
 #include "app/main_form.h"
 #include "app/settings.h"
+#include "config/certificate.h"
+#include "config/configure.h"
+#include "link/module_link.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -16,6 +19,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenuBar;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QVBoxLayout;
@@ -103,6 +107,9 @@ public:
 
     Services& services() { return m_services; }
     CSetupApp& app() { return m_app; }
+    ModuleLink& link() { return m_link; }
+    CertificateStore& certificate() { return m_cert; }
+    QProgressBar* progressBar() const { return m_progress; }
 
     // MainForm
     FormValues& values() override { return m_values; }
@@ -221,6 +228,12 @@ private:
     QString m_szSettingsPath;
     std::optional<Settings> m_settings;
     bool m_bInitDone = false;
+
+    // The adapter's port and the commands that use it.
+    ModuleLink m_link;
+    CertificateStore m_cert;
+    ConfigureCommand m_configure;
+    QProgressBar* m_progress = nullptr;
     bool m_bSettingSecurity = false; // the program sets the security combo
     int m_nRulesIndex = -2;          // the type the field rules were last applied for
 };

@@ -24,6 +24,8 @@ bool ConfigureCommand::OnConfigure() {
         return false;
     if (m_log.active())
         LogConfiguration(m_form, m_log);
+    // The probe of the port, then the programming.
+    m_link.beginSteps(1 + m_programmer.commandCount());
     if (!m_opener.OpenSelectedPort(PortOpener::kAttempts))
         return false;
     m_programmer.ResetAdapterDefaults();

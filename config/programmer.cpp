@@ -84,6 +84,7 @@ AdapterProgrammer::KeyReply AdapterProgrammer::AwaitKeyReply(SerialPort* port,
     for (int read = 1; read <= kKeyReads; ++read) {
         m_link.clock().pause(kKeyPauseMs);
         const QByteArray reply = m_link.ReadPort(port);
+        m_link.reportShare(read, kKeyReads);
         if (reply.contains("I/OK"))
             return KeyReply::Ok;
         if (reply.contains("I/ERROR"))
@@ -141,6 +142,19 @@ bool AdapterProgrammer::adHocSequence(SerialPort* port, int digit) {
     if (!keyStep(port))
         return false;
     return step(port, cmd::SetSsid('!' + v.m_strSsid.toUtf8()), kSsidFailed);
+}
+
+int AdapterProgrammer::commandCount() const {
+    const int index = m_form.securityIndex();
+    const bool hasKey = index >= security::kWep && index <= security::kWpa2;
+    constexpr int kPreparatory = 3;
+    constexpr int kClosing = 2; // bridge mode and restart
+    int sequence = 0;
+    if (m_form.isAccessPoint())
+        sequence = (security::isEnterprise(index) ? 3 : 0) + 3 + (hasKey ? 1 : 0);
+    else if (m_form.isAdHoc())
+        sequence = 3 + (hasKey ? 1 : 0);
+    return kPreparatory + sequence + kClosing;
 }
 
 bool AdapterProgrammer::ProgramAdapter(SerialPort* port) {

@@ -28,6 +28,9 @@ public:
     // The access-point or ad hoc sequence, bridge mode and restart. On true the
     // port has been closed; on false it is left open for the caller to close.
     bool ProgramAdapter(SerialPort* port);
+    // The number of commands that ResetAdapterDefaults and ProgramAdapter write
+    // when every step succeeds, for the form's settings.
+    int commandCount() const;
     // Writes the key command (pending input is thrown away first) and reads up to 300 times, each
     // read after a 100 ms pause and judged by itself.
     KeyReply AwaitKeyReply(SerialPort* port, const QByteArray& command);

@@ -29,6 +29,8 @@ ReadOut::ReadOut(MainForm& form, ModuleLink& link, EventLog& log,
     : m_form(form), m_link(link), m_log(log), m_openSelectedPort(std::move(openSelectedPort)) {}
 
 void ReadOut::OnReadOut() {
+    // The probe of the port and the four queries.
+    m_link.beginSteps(1 + 4);
     if (!m_openSelectedPort || !m_openSelectedPort(kOpenAttempts))
         return;
     ReadOutSettings();

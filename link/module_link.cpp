@@ -22,6 +22,10 @@ quint32 ModuleLink::WritePort(SerialPort* port, const QByteArray& command) {
     if (port && port->isOpen())
         written = port->write(command, kWriteTimeoutMs);
     ClearLastError();
+    if (m_stepsTotal > 0) {
+        m_stepsDone = qMin(m_stepsDone + 1, m_stepsTotal);
+        reportShare(m_stepsDone, m_stepsTotal);
+    }
     m_clock.pause(kWritePauseMs);
     return written > 0 ? quint32(written) : 0;
 }
@@ -47,6 +51,17 @@ bool ModuleLink::SendCommand(SerialPort* port, const QByteArray& command) {
         return false;
     m_clock.pause(kReplyWaitMs);
     return HasOk(ReadPort(port));
+}
+
+void ModuleLink::beginSteps(int total) {
+    m_stepsDone = 0;
+    m_stepsTotal = qMax(total, 0);
+    reportShare(0, m_stepsTotal);
+}
+
+void ModuleLink::reportShare(int done, int total) {
+    if (m_progress && total > 0)
+        m_progress->progress(done, total);
 }
 
 void ModuleLink::ClosePort() {

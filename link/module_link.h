@@ -7,6 +7,13 @@ namespace velinor {
 class Clock;
 class SerialPort;
 
+// Told how far an exchange with the adapter has come.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void progress(int done, int total) = 0;
+};
+
 // The one handle to the adapter's serial port and the command transaction on it.
 class ModuleLink {
 public:
@@ -40,11 +47,20 @@ public:
 
     Clock& clock() { return m_clock; }
 
+    // Progress of the exchange: each command written is one step of the number
+    // expected; the long waits (key, scan) report the share of their time-out.
+    void setProgressSink(ProgressSink* sink) { m_progress = sink; }
+    void beginSteps(int total);
+    void reportShare(int done, int total);
+
     static bool HasOk(const QByteArray& reply) { return reply.contains("I/OK"); }
 
 private:
     Clock& m_clock;
     SerialPort* m_hPort = nullptr;
+    ProgressSink* m_progress = nullptr;
+    int m_stepsDone = 0;
+    int m_stepsTotal = 0;
 };
 
 } // namespace velinor

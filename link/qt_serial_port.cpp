@@ -1,6 +1,10 @@
 #include "link/qt_serial_port.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
 #include <QSerialPort>
 
 #include <cerrno>
@@ -122,6 +126,45 @@ QByteArray QtSerialPort::read(qint64 maxBytes, int timeoutMs) {
     }
     if (maxBytes <= 0)
         return {};
+    if (m_port->bytesAvailable() < maxBytes && timeoutMs > 0) {
+        if (QCoreApplication::instance() && QThread::currentThread() == qApp->thread())
+            waitInEventLoop(maxBytes, timeoutMs);
+        else
+            waitBlocking(maxBytes, timeoutMs);
+    }
+    return m_port->read(maxBytes);
+}
+
+// The read window runs the event loop (without user input), so that windows keep
+// painting while the tool waits for the adapter.
+void QtSerialPort::waitInEventLoop(qint64 maxBytes, int timeoutMs) {
+    QEventLoop loop;
+    QTimer window;
+    window.setTimerType(Qt::PreciseTimer);
+    window.setSingleShot(true);
+    QObject::connect(&window, &QTimer::timeout, &loop, &QEventLoop::quit);
+    const auto arrived = QObject::connect(m_port.get(), &QSerialPort::readyRead, &loop, [&] {
+        if (m_port->bytesAvailable() >= maxBytes)
+            loop.quit();
+    });
+    const auto failed = QObject::connect(m_port.get(), &QSerialPort::errorOccurred, &loop,
+                                         [&](QSerialPort::SerialPortError error) {
+                                             if (error != QSerialPort::NoError &&
+                                                 error != QSerialPort::TimeoutError)
+                                                 loop.quit();
+                                         });
+    window.start(timeoutMs);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    QObject::disconnect(arrived);
+    QObject::disconnect(failed);
+    const QSerialPort::SerialPortError error = m_port->error();
+    if (error == QSerialPort::TimeoutError || error == QSerialPort::NoError)
+        m_port->clearError();
+    else
+        takeError();
+}
+
+void QtSerialPort::waitBlocking(qint64 maxBytes, int timeoutMs) {
     QElapsedTimer timer;
     timer.start();
     while (m_port->bytesAvailable() < maxBytes) {
@@ -138,7 +181,6 @@ QByteArray QtSerialPort::read(qint64 maxBytes, int timeoutMs) {
             break;
         }
     }
-    return m_port->read(maxBytes);
 }
 
 void QtSerialPort::discardInput() {

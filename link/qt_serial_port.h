@@ -32,6 +32,8 @@ public:
 
 private:
     void takeError();
+    void waitInEventLoop(qint64 maxBytes, int timeoutMs);
+    void waitBlocking(qint64 maxBytes, int timeoutMs);
 
     std::unique_ptr<QSerialPort> m_port;
     int m_error = 0;

@@ -49,6 +49,7 @@ Scanner::Outcome Scanner::ScanNetworks() {
 
     readMore();
     int attempts = 1;
+    m_link.reportShare(attempts, kMaxReads);
     if (received.contains(kNoNetworks))
         return show(kTextNoNetworks, PromptIcon::Information, Outcome::NoNetworks);
     for (;;) {
@@ -60,6 +61,7 @@ Scanner::Outcome Scanner::ScanNetworks() {
             return show(kTextTimeout, PromptIcon::Error, Outcome::Timeout);
         readMore();
         ++attempts;
+        m_link.reportShare(attempts, kMaxReads);
         if (received.contains(kNoNetworks))
             return show(kTextNoNetworks, PromptIcon::Information, Outcome::NoNetworks);
     }
