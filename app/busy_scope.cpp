@@ -13,9 +13,9 @@ BusyScope::BusyScope(QWidget* form, QProgressBar* bar, ModuleLink& link)
     m_cursor = true;
     qApp->installEventFilter(this);
     if (m_bar) {
+        m_bar->show();
         m_bar->setRange(0, 1);
         m_bar->setValue(0);
-        m_bar->show();
     }
     m_link.setProgressSink(this);
 }
