@@ -81,14 +81,19 @@ AdapterProgrammer::KeyReply AdapterProgrammer::AwaitKeyReply(SerialPort* port,
     // A late reply to an earlier command must not be taken for the key's answer.
     m_link.DiscardInput(port);
     m_link.WritePort(port, command); // a failed write simply runs into the time-out
+    // A read window can end in the middle of the status token: the end of the
+    // previous read is kept in front of the next one.
+    const qsizetype keep = qsizetype(sizeof("I/ERROR")) - 2;
+    QByteArray carried;
     for (int read = 1; read <= kKeyReads; ++read) {
         m_link.clock().pause(kKeyPauseMs);
-        const QByteArray reply = m_link.ReadPort(port);
+        const QByteArray reply = carried + m_link.ReadPort(port);
         m_link.reportShare(read, kKeyReads);
         if (reply.contains("I/OK"))
             return KeyReply::Ok;
         if (reply.contains("I/ERROR"))
             return KeyReply::Error;
+        carried = reply.right(keep);
     }
     return KeyReply::Timeout;
 }

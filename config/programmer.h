@@ -32,7 +32,8 @@ public:
     // when every step succeeds, for the form's settings.
     int commandCount() const;
     // Writes the key command (pending input is thrown away first) and reads up to 300 times, each
-    // read after a 100 ms pause and judged by itself.
+    // read after a 100 ms pause and judged with the last bytes of the read before it, so
+    // that a status token cut in two by a read window is still found.
     KeyReply AwaitKeyReply(SerialPort* port, const QByteArray& command);
 
 private:

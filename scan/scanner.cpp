@@ -34,12 +34,23 @@ Scanner::Outcome Scanner::ScanNetworks() {
     // The reply may come in several reads: each read is added to what the
     // earlier reads of this scan received, up to the buffer's size.
     QByteArray received;
+    // Once the buffer is full, what follows is not kept, but the end of the
+    // reply is still looked for in it: an overlong list ends with the lines that fit.
+    QByteArray beyond;
+    bool okBeyond = false;
+    bool errorBeyond = false;
     auto readMore = [&] {
         clock.pause(kPollPauseMs);
         const QByteArray chunk = m_link.ReadPort(port);
-        const qsizetype room = ModuleLink::kBufferSize - received.size();
-        if (room > 0)
-            received.append(chunk.left(room));
+        const qsizetype room = qMax<qsizetype>(0, ModuleLink::kBufferSize - received.size());
+        received.append(chunk.left(room));
+        if (chunk.size() > room) {
+            constexpr qsizetype kKeep = sizeof("I/ERROR") - 2; // a token cut by the read
+            beyond =
+                (beyond.isEmpty() ? received.right(kKeep) : beyond.right(kKeep)) + chunk.mid(room);
+            okBeyond = okBeyond || beyond.contains("I/OK");
+            errorBeyond = errorBeyond || beyond.contains("I/ERROR");
+        }
     };
 
     auto show = [&](int id, PromptIcon icon, Outcome outcome) {
@@ -53,9 +64,9 @@ Scanner::Outcome Scanner::ScanNetworks() {
     if (received.contains(kNoNetworks))
         return show(kTextNoNetworks, PromptIcon::Information, Outcome::NoNetworks);
     for (;;) {
-        if (received.contains("I/OK"))
+        if (received.contains("I/OK") || okBeyond)
             break;
-        if (received.contains("I/ERROR"))
+        if (received.contains("I/ERROR") || errorBeyond)
             return show(kTextError, PromptIcon::Error, Outcome::Error);
         if (attempts >= kMaxReads)
             return show(kTextTimeout, PromptIcon::Error, Outcome::Timeout);
