@@ -110,16 +110,15 @@ int IniFile::readInt(const QString& section, const QString& key, int defaultValu
     return leadingInt(value);
 }
 
-QString IniFile::readString(const QString& section, const QString& key,
-                            const QString& defaultValue, int maxChars) const {
+QString IniFile::readString(const QString& section, const QString& key, const QString& defaultValue,
+                            int maxChars) const {
     QByteArray value;
     if (!lookup(section, key, &value))
         return defaultValue.left(maxChars);
     return QString::fromUtf8(value).left(maxChars);
 }
 
-bool IniFile::writeString(const QString& section, const QString& key,
-                          const QString& value) const {
+bool IniFile::writeString(const QString& section, const QString& key, const QString& value) const {
     QByteArray data;
     if (QFile::exists(m_path) && !readAll(m_path, &data))
         return false;

@@ -18,8 +18,8 @@ constexpr int kWpa2 = 4;
 constexpr int kWpaEnterprise = 5;
 constexpr int kWpa2Enterprise = 6;
 
-constexpr const char* kNames[kCount] = {"NONE", "WEP",           "WEP128",         "WPA",
-                                        "WPA2", "WPA-ENTERPRISE", "WPA2-ENTERPRISE"};
+constexpr const char* kNames[kCount] = {
+    "NONE", "WEP", "WEP128", "WPA", "WPA2", "WPA-ENTERPRISE", "WPA2-ENTERPRISE"};
 
 // The name of an index, empty outside 0 to 6.
 inline QString name(int index) {
@@ -34,7 +34,9 @@ inline int indexOf(const QString& name) {
     return -1;
 }
 
-inline bool isEnterprise(int index) { return index == kWpaEnterprise || index == kWpa2Enterprise; }
+inline bool isEnterprise(int index) {
+    return index == kWpaEnterprise || index == kWpa2Enterprise;
+}
 
 } // namespace security
 } // namespace velinor

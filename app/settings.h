@@ -21,12 +21,12 @@ public:
 
     int language() const; // 0 or 10000 as stored; anything else as read
     void setLanguage(int offset) const;
-    int logInt() const;       // "log" as an integer, default 0
-    QString logText() const;  // "log" as text, default "0", one character
+    int logInt() const;      // "log" as an integer, default 0
+    QString logText() const; // "log" as text, default "0", one character
     void setLog(bool on) const;
-    int search() const;       // default 1
+    int search() const; // default 1
     void setSearch(int mode) const;
-    QString port() const;     // default "COMx", at most 18 characters
+    QString port() const; // default "COMx", at most 18 characters
     void setPort(const QString& port) const;
     QString aboutUrl() const; // default kDefaultUrl, at most 1022 characters
 

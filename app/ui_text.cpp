@@ -1,6 +1,5 @@
 #include "app/ui_text.h"
 
-
 namespace velinor {
 namespace {
 
@@ -31,10 +30,12 @@ constexpr Entry kCatalogue[] = {
     {21, "Timeout beim Schlüssel einstellen", "Timeout occurred while set key"},
     {26, "COM Port auswählen", "Select a COM port"},
     {27, "Fehler beim Öffnen von ", "Error occured on "},
-    {28, "Einstellungen wurden auf dem WLAN-Produkt gespeichert", "Settings saved on wireless product"},
+    {28, "Einstellungen wurden auf dem WLAN-Produkt gespeichert",
+     "Settings saved on wireless product"},
     {30, "Benutzername ist leer", "Username is empty"},
     {32, "Passwort ist leer", "Password is empty"},
-    {34, "WPA Enterprise ist im Ad-Hoc Modus nicht möglich", "WPA Enterprise does not work with ad-hoc"},
+    {34, "WPA Enterprise ist im Ad-Hoc Modus nicht möglich",
+     "WPA Enterprise does not work with ad-hoc"},
     {35, "Es wurde kein gültiges Zertifikat ausgewählt", "No valid certificate detected"},
     {36, "Fehler beim Zertifikat setzen", "Error while set certificate"},
     {37, "Fehler beim Speicher allokieren", "Error during memory allocation"},
@@ -61,36 +62,48 @@ constexpr Entry kCatalogue[] = {
     {522, "Drahtlosnetzwerksuche", "Wireless network search"},
     {523, "Keine Drahtlosnetzwerke in Reichweite", "No wireless networks in range"},
     {524, "Fehler beim Drahtlosnetzwerke empfangen", "Error occured during wireless network scan"},
-    {525, "Timeout beim Drahtlosnetzwerke empfangen", "Timeout occured during wireless network scan"},
+    {525, "Timeout beim Drahtlosnetzwerke empfangen",
+     "Timeout occured during wireless network scan"},
     {526, "Es wurde nichts ausgewählt", "Nothing has been selected"},
-    {527, "Es wurde ein oder mehrere ungültige Zeichen (:?) im Schlüssel gefunden", "One or more invalid characters (:?) found in key"},
-    {528, "Werte die nicht dem Hex-Format entsprechen im Schlüssel gefunden", "Values not matching the hex-format found in key"},
+    {527, "Es wurde ein oder mehrere ungültige Zeichen (:?) im Schlüssel gefunden",
+     "One or more invalid characters (:?) found in key"},
+    {528, "Werte die nicht dem Hex-Format entsprechen im Schlüssel gefunden",
+     "Values not matching the hex-format found in key"},
     {529, "Ein WEP Schlüssel muss aus 10 Hex-Werten bestehen", "A WEP key must have 10 hex-values"},
-    {530, "Ein WEP128 Schlüssel muss aus 26 Hex-Werten bestehen", "A WEP128 key must have 26 hex-values"},
+    {530, "Ein WEP128 Schlüssel muss aus 26 Hex-Werten bestehen",
+     "A WEP128 key must have 26 hex-values"},
     {531, "Ein WPA Schlüssel muss 8-63 Zeichen haben", "A WPA key must have 8-63 characters"},
-    {600, "Speichert die aktuellen Einstellungen auf dem WLAN-Produkt", "Save the current settings on the wireless product"},
+    {600, "Speichert die aktuellen Einstellungen auf dem WLAN-Produkt",
+     "Save the current settings on the wireless product"},
     {601, "Aktualisiert die Liste der vorhandenen WLANs", "Refresh the list of available WLANs"},
     {602, "Choose a language", "Sprache wählen"},
     {604, "Name des WLANs eintragen", "Enter the name of the WLAN"},
     {605, "Verschlüsselungsverfahren wählen", "Choose encryption"},
     {606, "Kanal eintragen", "Enter channel"},
-    {607, "Schlüssel eintragen, falls Sie keine Verschlüsselung verwenden lassen Sie dieses Feld leer", "Enter encryption key, if you have no encryption leave this field blank"},
+    {607,
+     "Schlüssel eintragen, falls Sie keine Verschlüsselung verwenden lassen Sie dieses Feld leer",
+     "Enter encryption key, if you have no encryption leave this field blank"},
     {608, "Drahtlos Zugangspunkt (z.B. Router)", "Wireless access point (e.g. router)"},
     {609, "Drahtlos Netzwerk", "Wireless network"},
-    {610, "Liest die Einstellungen von dem WLAN-Produkt aus (ohne Schlüssel)", "Reads the settings from the wireless product (without key)"},
+    {610, "Liest die Einstellungen von dem WLAN-Produkt aus (ohne Schlüssel)",
+     "Reads the settings from the wireless product (without key)"},
     {611, "Es wird keine Verschlüsselung verwendet", "No encryption is used"},
     {612, "Es wird WEP Verschlüsselung mit 64 Bit verwendet", "WEP encryption with 64 bit is used"},
-    {613, "Es wird WEP Verschlüsselung mit 128 Bit verwendet", "WEP encryption with 128 bit is used"},
+    {613, "Es wird WEP Verschlüsselung mit 128 Bit verwendet",
+     "WEP encryption with 128 bit is used"},
     {614, "Es wird WPA Verschlüsselung mit TKIP verwendet", "WPA encryption with TKIP is used"},
     {615, "Es wird WPA2 Verschlüsselung mit AES verwendet", "WPA2 encryption with AES is used"},
     {616, "Es wird WPA Enterprise Verschlüsselung verwendet", "WPA enterprise encryption is used"},
-    {617, "Es wird WPA2 Enterprise Verschlüsselung verwendet", "WPA2 enterprise encryption is used"},
+    {617, "Es wird WPA2 Enterprise Verschlüsselung verwendet",
+     "WPA2 enterprise encryption is used"},
     {515, "PEM Zertifikat (*.pem)|*.pem|Alle Dateien (*.*)|*.*||",
      "PEM License (*.pem)|*.pem|All Files (*.*)|*.*||"},
     {603,
-     "Virtueller COM-Port, im Gerätemanager zu finden unter \"Anschlüsse (COM und LPT)\"\\\"Connect-One "
+     "Virtueller COM-Port, im Gerätemanager zu finden unter \"Anschlüsse (COM und "
+     "LPT)\"\\\"Connect-One "
      "iChip Sabalo (COMx)\"",
-     "Virtual COM-Port, found in device manager at \"Data links (COM and LPT)\"\\\"Connect-One iChip "
+     "Virtual COM-Port, found in device manager at \"Data links (COM and LPT)\"\\\"Connect-One "
+     "iChip "
      "Sabalo (COMx)\""},
     {kTitleId, "Velinor", "Velinor"},
 };

@@ -53,7 +53,9 @@ QString LogWriter::timeStamp() const {
     return m_clock.now().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) + QStringLiteral(" : ");
 }
 
-bool LogWriter::LogTimeStamp() { return LogWrite(timeStamp()); }
+bool LogWriter::LogTimeStamp() {
+    return LogWrite(timeStamp());
+}
 
 void EventLog::entry(std::initializer_list<QString> texts) {
     if (!active())

@@ -43,25 +43,28 @@ private slots:
         QTest::addColumn<int>("language");
         QTest::addColumn<int>("search");
         QTest::addColumn<QString>("port");
-        QTest::newRow("plain") << QByteArray("[settings]\nlog=1\nlanguage=10000\nsearch=2\nport=/dev/ttyACM0\n")
-                               << 1 << "1" << 10000 << 2 << "/dev/ttyACM0";
-        QTest::newRow("log 10") << QByteArray("[settings]\nlog=10\n") << 10 << "1" << 0 << 1 << "COMx";
+        QTest::newRow("plain")
+            << QByteArray("[settings]\nlog=1\nlanguage=10000\nsearch=2\nport=/dev/ttyACM0\n") << 1
+            << "1" << 10000 << 2 << "/dev/ttyACM0";
+        QTest::newRow("log 10") << QByteArray("[settings]\nlog=10\n") << 10 << "1" << 0 << 1
+                                << "COMx";
         QTest::newRow("mixed case names")
-            << QByteArray("[SETTINGS]\r\nLog=1\r\nLANGUAGE=10000\r\nSearch=2\r\n") << 1 << "1" << 10000 << 2
-            << "COMx";
+            << QByteArray("[SETTINGS]\r\nLog=1\r\nLANGUAGE=10000\r\nSearch=2\r\n") << 1 << "1"
+            << 10000 << 2 << "COMx";
         QTest::newRow("blanks and leading number")
-            << QByteArray("[ settings ]\n  log = 2x \nsearch=7abc\n") << 2 << "2" << 0 << 7 << "COMx";
-        QTest::newRow("no number") << QByteArray("[settings]\nsearch=abc\nlanguage=\n") << 0 << "0" << 0 << 0
-                                   << "COMx";
-        QTest::newRow("other section only") << QByteArray("[about]\nlog=1\nsearch=2\n") << 0 << "0" << 0 << 1
-                                            << "COMx";
+            << QByteArray("[ settings ]\n  log = 2x \nsearch=7abc\n") << 2 << "2" << 0 << 7
+            << "COMx";
+        QTest::newRow("no number")
+            << QByteArray("[settings]\nsearch=abc\nlanguage=\n") << 0 << "0" << 0 << 0 << "COMx";
+        QTest::newRow("other section only")
+            << QByteArray("[about]\nlog=1\nsearch=2\n") << 0 << "0" << 0 << 1 << "COMx";
         QTest::newRow("port cut to 18")
             << QByteArray("[settings]\nport=/dev/serial/by-id/usb-long\n") << 0 << "0" << 0 << 1
             << "/dev/serial/by-id/";
-        QTest::newRow("huge number") << QByteArray("[settings]\nsearch=99999999999999\n") << 0 << "0" << 0
-                                     << 2147483647 << "COMx";
-        QTest::newRow("binary garbage") << QByteArray("\x00\xff[settings\n\x01=\x02\n=\n[]\n", 16) << 0 << "0"
-                                        << 0 << 1 << "COMx";
+        QTest::newRow("huge number") << QByteArray("[settings]\nsearch=99999999999999\n") << 0
+                                     << "0" << 0 << 2147483647 << "COMx";
+        QTest::newRow("binary garbage") << QByteArray("\x00\xff[settings\n\x01=\x02\n=\n[]\n", 16)
+                                        << 0 << "0" << 0 << 1 << "COMx";
     }
     void reads() {
         QFETCH(QByteArray, file);
@@ -88,15 +91,18 @@ private slots:
 
     void writeKeepsOtherLines() {
         QTemporaryDir dir;
-        const QByteArray before = "; the user's notes\r\n[about]\r\nURL=https://example.org/x\r\n\r\n"
-                                  "[Settings]\r\nLOG=1\r\nunknown=keep me\r\n\r\n[other]\r\na=b\r\n";
+        const QByteArray before =
+            "; the user's notes\r\n[about]\r\nURL=https://example.org/x\r\n\r\n"
+            "[Settings]\r\nLOG=1\r\nunknown=keep me\r\n\r\n[other]\r\na=b\r\n";
         writeFile(dir.path() + "/settings.ini", before);
         const Settings s(dir.path());
         s.setLog(false);
         s.setSearch(2);
-        QCOMPARE(readFile(s.path()),
-                 QByteArray("; the user's notes\r\n[about]\r\nURL=https://example.org/x\r\n\r\n"
-                            "[Settings]\r\nlog=0\r\nunknown=keep me\r\nsearch=2\r\n\r\n[other]\r\na=b\r\n"));
+        QCOMPARE(
+            readFile(s.path()),
+            QByteArray(
+                "; the user's notes\r\n[about]\r\nURL=https://example.org/x\r\n\r\n"
+                "[Settings]\r\nlog=0\r\nunknown=keep me\r\nsearch=2\r\n\r\n[other]\r\na=b\r\n"));
         QCOMPARE(s.aboutUrl(), QStringLiteral("https://example.org/x"));
     }
 

@@ -33,9 +33,10 @@ private slots:
     void timeStamp_data() {
         QTest::addColumn<QDateTime>("time");
         QTest::addColumn<QString>("stamp");
-        QTest::newRow("fifth of december") << QDateTime(QDate(2012, 12, 5), QTime(14, 3, 11))
-                                           << "05.12.2012 14:03:11 : ";
-        QTest::newRow("midnight") << QDateTime(QDate(2026, 1, 9), QTime(0, 0, 0)) << "09.01.2026 00:00:00 : ";
+        QTest::newRow("fifth of december")
+            << QDateTime(QDate(2012, 12, 5), QTime(14, 3, 11)) << "05.12.2012 14:03:11 : ";
+        QTest::newRow("midnight") << QDateTime(QDate(2026, 1, 9), QTime(0, 0, 0))
+                                  << "09.01.2026 00:00:00 : ";
         QTest::newRow("late") << QDateTime(QDate(2031, 11, 30), QTime(23, 59, 59))
                               << "30.11.2031 23:59:59 : ";
     }
@@ -62,7 +63,8 @@ private slots:
         CountingPrompts prompts;
         LogWriter log(dir.path(), clock, prompts, {});
         EventLog events(log, [] { return true; });
-        events.entry({QStringLiteral("* Konfigurieren *"), QStringLiteral("\nSchlüssel: geheim"), "\n"});
+        events.entry(
+            {QStringLiteral("* Konfigurieren *"), QStringLiteral("\nSchlüssel: geheim"), "\n"});
         events.entry(QStringLiteral("Configuration successful\n"));
         const QByteArray text = readFile(log.path());
         QVERIFY(text.startsWith("earlier run\n05.12.2012 14:03:11 : * Konfigurieren *\nSchl\xc3\xbc"
@@ -124,8 +126,7 @@ private slots:
         QCOMPARE(prompts.icons.first(), PromptIcon::Warning);
         QVERIFY(prompts.texts.first().startsWith("Log error: "));
         QVERIFY(prompts.texts.first().endsWith("\nLogging disabled."));
-        QVERIFY(prompts.texts.first().contains(
-            GetErrorText(fileIsDirectory ? EISDIR : ENOTDIR)));
+        QVERIFY(prompts.texts.first().contains(GetErrorText(fileIsDirectory ? EISDIR : ENOTDIR)));
         QCOMPARE(switchedOff, 1);
         QVERIFY(log.errorShown());
     }
