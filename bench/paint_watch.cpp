@@ -7,6 +7,8 @@ namespace velinor::bench {
 
 bool PaintWatchApplication::notify(QObject* receiver, QEvent* event) {
     // The event may be gone once it has been delivered: look at it first.
+    if (!m_done && m_seen)
+        m_seen(receiver, event);
     if (!m_done && m_test && receiver->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(receiver);
         if (event->type() == QEvent::Paint && m_test(widget->window()))

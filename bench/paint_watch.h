@@ -24,9 +24,13 @@ public:
     // Called once, for the first Show event of a window that passes the test.
     void onShown(std::function<void()> shown) { m_shown = std::move(shown); }
 
+    // Called for every event before it is delivered, until the first paint.
+    void onEvent(std::function<void(QObject*, QEvent*)> seen) { m_seen = std::move(seen); }
+
     bool notify(QObject* receiver, QEvent* event) override;
 
 private:
+    std::function<void(QObject*, QEvent*)> m_seen;
     WindowTest m_test;
     Painted m_painted;
     std::function<void()> m_shown;

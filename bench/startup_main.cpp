@@ -12,16 +12,37 @@
 #include "app/ui_text.h"
 #include "bench/bench_util.h"
 #include "bench/paint_watch.h"
+#include "link/port_enumerator.h"
 #include "link/qt_port_enumerator.h"
 #include "link/qt_serial_port.h"
 
 #include <QDialog>
 #include <QDir>
+#include <QEvent>
 #include <QTimer>
 
 #include <cstdio>
 
 using namespace velinor;
+
+namespace {
+
+// The platform's port enumerator, with the time spent in it noted.
+class TimedPortEnumerator : public PortEnumerator {
+public:
+    QList<PortInfo> ports() const override {
+        const qint64 begin = bench::monotonicNs();
+        QList<PortInfo> result = m_ports.ports();
+        spentNs += bench::monotonicNs() - begin;
+        return result;
+    }
+    mutable qint64 spentNs = 0;
+
+private:
+    QtPortEnumerator m_ports;
+};
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     bench::PaintWatchApplication application(argc, argv);
@@ -34,7 +55,14 @@ int main(int argc, char* argv[]) {
     qint64 peakKb = -1;
     qsizetype widgets = -1;
     auto isForm = [](QWidget* window) { return qobject_cast<CSetupDlg*>(window) != nullptr; };
+    qint64 initNs = -1;
     application.onShown([&] { shownNs = bench::monotonicNs(); });
+    // The form's initialisation begins with its window icon.
+    application.onEvent([&](QObject* receiver, QEvent* event) {
+        if (initNs < 0 && event->type() == QEvent::WindowIconChange &&
+            qobject_cast<CSetupDlg*>(receiver))
+            initNs = bench::monotonicNs();
+    });
     application.watch(isForm, [&](QWidget* window) {
         paintNs = bench::monotonicNs();
         peakKb = bench::statusKb("VmHWM");
@@ -48,10 +76,12 @@ int main(int argc, char* argv[]) {
 
     SystemClock clock;
     QtSerialPort port;
-    QtPortEnumerator ports;
+    TimedPortEnumerator ports; // QtPortEnumerator in main()
     QtPrompts prompts;
     QtLauncher launcher;
+    const qint64 pickerNs = bench::monotonicNs();
     QtFilePicker certificatePicker(UiText(515, language));
+    const qint64 pickerDoneNs = bench::monotonicNs();
     Services services{clock,
                       port,
                       prompts,
@@ -70,6 +100,8 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "velinor-bench-startup: the main form was never painted\n");
         return 1;
     }
+    std::printf("picker_ms=%.2f\ninit_ns=%lld\nports_ms=%.2f\n", (pickerDoneNs - pickerNs) / 1e6,
+                static_cast<long long>(initNs), ports.spentNs / 1e6);
     std::printf("app_ns=%lld\nservices_ns=%lld\nshown_ns=%lld\npaint_ns=%lld\nrss_kb=%lld\n"
                 "widgets=%lld\n",
                 static_cast<long long>(appNs), static_cast<long long>(servicesNs),
