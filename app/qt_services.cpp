@@ -46,15 +46,17 @@ bool QtLauncher::open(const QString& url) {
 }
 
 QtFilePicker::QtFilePicker(const QString& catalogueFilter)
-    : m_dialog(std::make_unique<QFileDialog>()) {
-    m_dialog->setFileMode(QFileDialog::ExistingFile);
-    m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    m_dialog->setNameFilter(QtFileFilter(catalogueFilter));
-}
+    : m_filter(QtFileFilter(catalogueFilter)) {}
 
 QtFilePicker::~QtFilePicker() = default;
 
 QString QtFilePicker::pick() {
+    if (!m_dialog) {
+        m_dialog = std::make_unique<QFileDialog>();
+        m_dialog->setFileMode(QFileDialog::ExistingFile);
+        m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        m_dialog->setNameFilter(m_filter);
+    }
     if (m_dialog->exec() != QDialog::Accepted)
         return QString();
     const QStringList files = m_dialog->selectedFiles();

@@ -36,6 +36,9 @@ public:
     QString pick() override;
 
 private:
+    // Built at the first pick and kept, so that it opens with the file chosen
+    // last; building it costs start-up time that the form need not wait for.
+    QString m_filter;
     std::unique_ptr<QFileDialog> m_dialog;
 };
 
