@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QtGlobal>
 
+#include <utility>
+
 namespace velinor {
 
 // Time as the tool sees it: a monotonic millisecond counter for the protocol
@@ -19,7 +21,7 @@ public:
 class ManualClock : public Clock {
 public:
     explicit ManualClock(QDateTime start = QDateTime(QDate(2012, 12, 5), QTime(14, 3, 11)))
-        : m_start(start) {}
+        : m_start(std::move(start)) {}
     qint64 elapsedMs() const override { return m_elapsed; }
     QDateTime now() const override { return m_start.addMSecs(m_elapsed); }
     void pause(int ms) override {

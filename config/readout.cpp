@@ -87,7 +87,7 @@ QByteArray ReadOut::query(SerialPort* port, const QByteArray& command) {
 
 QString ReadOut::QuerySsid(SerialPort* port) {
     bool ok = false;
-    const QString ssid = ParseSsidReply(query(port, cmd::QuerySsid()), &ok);
+    QString ssid = ParseSsidReply(query(port, cmd::QuerySsid()), &ok);
     if (!ok)
         m_link.ClearLastError();
     return ssid;

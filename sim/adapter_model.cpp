@@ -3,6 +3,7 @@
 #include "app/clock.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace velinor {
 
@@ -131,8 +132,8 @@ void AdapterModel::handle(const QByteArray& command) {
 }
 
 QByteArray AdapterModel::answer(const QByteArray& command, const QByteArray& name) {
-    const QByteArray ok = kOk + kLineEnd;
-    const QByteArray error = kError + kLineEnd;
+    QByteArray ok = kOk + kLineEnd;
+    QByteArray error = kError + kLineEnd;
     const QByteArray body = command.left(command.size() - 1); // without "\r"
     if (!name.startsWith(kPrefix))
         return error;
@@ -198,7 +199,7 @@ void AdapterModel::queue(QByteArray reply, qint64 dueMs) {
         dueMs = std::max(dueMs, m_output.last().dueMs);
     const int parts = int(std::min<qsizetype>(m_splitParts, reply.size()));
     if (parts <= 1) {
-        m_output.append({dueMs, reply});
+        m_output.append({dueMs, std::move(reply)});
         return;
     }
     const qsizetype partSize = (reply.size() + parts - 1) / parts;

@@ -124,7 +124,7 @@ public:
     QString devicesDir() const { return dir.path() + QStringLiteral("/bus/usb/devices"); }
 
     QString addDevice(const QString& name, const QByteArray& vendor, const QByteArray& product,
-                      bool switchIsDirectory = false) {
+                      bool switchIsDirectory = false) const {
         const QString path = devicesDir() + QLatin1Char('/') + name;
         QDir().mkpath(path);
         write(path + QStringLiteral("/idVendor"), vendor + '\n');

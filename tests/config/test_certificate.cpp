@@ -21,8 +21,8 @@ struct CertBench {
     CertificateStore store{picker, prompts, form};
     QTemporaryDir dir;
 
-    QString file(const QString& name, const QByteArray& bytes) {
-        const QString path = dir.filePath(name);
+    QString file(const QString& name, const QByteArray& bytes) const {
+        QString path = dir.filePath(name);
         FakeSysfs::write(path, bytes);
         return path;
     }

@@ -20,6 +20,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <utility>
+
 namespace scantest {
 
 using namespace velinor;
@@ -94,7 +96,8 @@ public:
 // past the script, or of an empty chunk, waits out its window and returns nothing.
 class ScriptedPort : public SerialPort {
 public:
-    ScriptedPort(Clock& clock, QList<QByteArray> reads) : m_clock(clock), m_reads(reads) {}
+    ScriptedPort(Clock& clock, QList<QByteArray> reads)
+        : m_clock(clock), m_reads(std::move(reads)) {}
 
     QList<QByteArray> written;
     int reads = 0;
