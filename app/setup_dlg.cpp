@@ -7,8 +7,8 @@
 #include "app/services.h"
 #include "app/setup_app.h"
 #include "app/ui_text.h"
-#include "controls/tip_combo_box.h"
 #include "config/readout.h"
+#include "controls/tip_combo_box.h"
 #include "link/port_list.h"
 #include "scan/netsearch.h"
 #include "scan/scan_dlg.h"
@@ -675,6 +675,8 @@ void CSetupDlg::OnNetsearch() {
         .OnNetsearch();
 }
 
-void CSetupDlg::OnChooseCertificate() { m_cert.OnChooseCertificate(); }
+void CSetupDlg::OnChooseCertificate() {
+    m_cert.OnChooseCertificate();
+}
 
 } // namespace velinor

@@ -192,7 +192,8 @@ int main(int argc, char* argv[]) {
     };
 
     // ---- Protocol overhead and liveness.
-    say(QStringLiteral("protocol: Configure and a scan against velinor-sim in real time (about 30 s)"));
+    say(QStringLiteral(
+        "protocol: Configure and a scan against velinor-sim in real time (about 30 s)"));
     const auto protocol = runChild(protocolProgram, {QStringLiteral("--sim"), simulator}, 180000);
     Values p;
     if (protocol && has(protocol->values, {"configure_wall_ms", "configure_floor_ms",

@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QSerialPort>
 #include <QThread>
 #include <QTimer>
-#include <QSerialPort>
 
 #include <cerrno>
 #include <cstring>
@@ -147,12 +147,11 @@ void QtSerialPort::waitInEventLoop(qint64 maxBytes, int timeoutMs) {
         if (m_port->bytesAvailable() >= maxBytes)
             loop.quit();
     });
-    const auto failed = QObject::connect(m_port.get(), &QSerialPort::errorOccurred, &loop,
-                                         [&](QSerialPort::SerialPortError error) {
-                                             if (error != QSerialPort::NoError &&
-                                                 error != QSerialPort::TimeoutError)
-                                                 loop.quit();
-                                         });
+    const auto failed = QObject::connect(
+        m_port.get(), &QSerialPort::errorOccurred, &loop, [&](QSerialPort::SerialPortError error) {
+            if (error != QSerialPort::NoError && error != QSerialPort::TimeoutError)
+                loop.quit();
+        });
     window.start(timeoutMs);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     QObject::disconnect(arrived);
