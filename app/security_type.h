@@ -2,13 +2,11 @@
 
 #include <QString>
 
-namespace velinor {
+namespace velinor::security {
 
 // The security types in the order of the selector: the index is the item of the
 // security-type combo, the digit of "AT+IWST0=", and (plus 10) the result of the
 // network dialog. -1 means none selected.
-namespace security {
-
 constexpr int kCount = 7;
 constexpr int kNone = 0;
 constexpr int kWep = 1;
@@ -38,5 +36,4 @@ inline bool isEnterprise(int index) {
     return index == kWpaEnterprise || index == kWpa2Enterprise;
 }
 
-} // namespace security
-} // namespace velinor
+} // namespace velinor::security

@@ -565,7 +565,7 @@ void CSetupDlg::ApplyLanguage() {
     fitLabels();
 }
 
-void CSetupDlg::fitLabels() {
+void CSetupDlg::fitLabels() const {
     // A label may be wider than its place in the template when the font's
     // letters are wider than the average; it then grows up to the control on
     // its right.

@@ -179,7 +179,7 @@ private:
     bool takeValues(bool checkLimits);
     bool takeEdit(QLineEdit* edit, QString& value, int maxChars, bool checkLimits);
     void showValues();
-    void fitLabels();
+    void fitLabels() const;
     static void setEditText(QLineEdit* edit, const QString& text);
     void onSecurityIndexChanged(int index);
     void onSecurityEntryChosen(int index);

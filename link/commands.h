@@ -2,12 +2,10 @@
 
 #include <QByteArray>
 
-namespace velinor {
+namespace velinor::cmd {
 
 // The adapter's command set. Every command ends with "\r"; arguments are sent
 // as the user typed them, without quoting.
-namespace cmd {
-
 QByteArray ProbeBaudRate();                       // "AT+IBDRF?\r"
 QByteArray FactoryDefaults();                     // "AT+IFD\r"
 QByteArray HostInterfaceUsb();                    // "AT+IHIF=4\r"
@@ -26,5 +24,4 @@ QByteArray QuerySecurity();                                                     
 QByteArray QueryChannel();                                                      // "AT+IWLCH?\r"
 QByteArray Scan();                                                              // "AT+IRP20\r"
 
-} // namespace cmd
-} // namespace velinor
+} // namespace velinor::cmd

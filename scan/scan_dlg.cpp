@@ -139,8 +139,9 @@ void CScanDlg::FillNetworkList() {
         return a.nDamping < b.nDamping;
     });
     // Each row goes on top, so the last record is added first.
-    for (auto it = ordered.crbegin(); it != ordered.crend(); ++it)
-        AddNetworkRow(*it);
+    std::reverse(ordered.begin(), ordered.end());
+    for (const ScanEntry& entry : ordered)
+        AddNetworkRow(entry);
 }
 
 void CScanDlg::AddNetworkRow(const ScanEntry& entry) {

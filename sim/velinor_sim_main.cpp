@@ -82,7 +82,7 @@ int main(int argc, char* argv[]) {
 
     std::printf("%s\n", qPrintable(server.devicePath()));
     std::fflush(stdout);
-    const int result = app.exec();
+    const int result = QCoreApplication::exec();
     server.stop(); // removes the link
     return result;
 }

@@ -61,7 +61,7 @@ struct Tool {
     void click(int id) const { QTest::mouseClick(ctl<QPushButton>(id), Qt::LeftButton); }
 
     void enterAccessPoint(const QString& ssid, int type, const QString& channel,
-                          const QString& key) {
+                          const QString& key) const {
         edit(CSetupDlg::IDC_SSID)->setText(ssid);
         security()->setCurrentIndex(type);
         edit(CSetupDlg::IDC_CHANNEL)->setText(channel);
@@ -164,7 +164,7 @@ private slots:
 
     void itemTipsFollowTheLanguage() {
         Tool tool(kGerman);
-        QComboBox* language = tool.ctl<QComboBox>(CSetupDlg::IDC_LANGUAGE);
+        auto* language = tool.ctl<QComboBox>(CSetupDlg::IDC_LANGUAGE);
         for (int i = 0; i < 7; ++i)
             QCOMPARE(tool.security()->GetItemTip(i), UiText(611 + i, kGerman));
         language->setCurrentIndex(1);

@@ -271,7 +271,7 @@ private slots:
             if (kind != QLatin1String("unreadable"))
                 b.picker.answers.enqueue(path);
 
-            QStringList expected = messages;
+            const QStringList& expected = messages;
             if (earlier) {
                 const QString good = b.dir.path() + QStringLiteral("/good.pem");
                 QVERIFY(makeFile(good, kPem));

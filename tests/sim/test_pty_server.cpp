@@ -22,9 +22,9 @@ private slots:
         QTest::addColumn<QByteArray>("line");
         QTest::newRow("plain") << QByteArray("AT+IFD\r") << QByteArray("AT+IFD\\r");
         QTest::newRow("certificate lines") << QByteArray("AT+ICA=-----BEGIN\nAB\n-----END\r")
-                                           << QByteArray("AT+ICA=-----BEGIN\\nAB\\n-----END\\r");
+                                           << QByteArray(R"(AT+ICA=-----BEGIN\nAB\n-----END\r)");
         QTest::newRow("user with domain")
-            << QByteArray("AT+IEUSN=CORP\\alice\r") << QByteArray("AT+IEUSN=CORP\\alice\\r");
+            << QByteArray("AT+IEUSN=CORP\\alice\r") << QByteArray(R"(AT+IEUSN=CORP\alice\r)");
     }
     void escapeCommand() {
         QFETCH(QByteArray, command);
