@@ -1,4 +1,5 @@
 #include "app/about_dlg.h"
+#include "app/dialog_units.h"
 
 #include "app/launcher.h"
 #include "app/settings.h"
@@ -65,18 +66,7 @@ CAboutDlg::CAboutDlg(Launcher& launcher, QString workingDir, QWidget* parent)
 CAboutDlg::~CAboutDlg() = default;
 
 QRect CAboutDlg::dialogUnitsToPixels(int x, int y, int width, int height) const {
-    const QFontMetrics fm(font());
-    // The base units of the font: the average width of the letters and the height.
-    const int baseX = (fm.horizontalAdvance(
-                           QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
-                           26 +
-                       1) /
-                      2;
-    const int baseY = fm.height();
-    auto px = [](int units, int base, int divisor) {
-        return (units * base + divisor / 2) / divisor;
-    };
-    return QRect(px(x, baseX, 4), px(y, baseY, 8), px(width, baseX, 4), px(height, baseY, 8));
+    return DialogUnitsToPixels(font(), x, y, width, height);
 }
 
 void CAboutDlg::placeLabel(QLabel* label, QRect rect, int rightLimit) {

@@ -1,5 +1,6 @@
 #include "scan/scan_dlg.h"
 
+#include "app/dialog_units.h"
 #include "app/main_form.h"
 #include "app/prompts.h"
 #include "app/security_type.h"
@@ -70,11 +71,11 @@ CScanDlg::CScanDlg(MainForm& form, ModuleLink& link, Prompts& prompts, EventLog&
 }
 
 int CScanDlg::duToPixelsX(int du) const {
-    return du * QFontMetrics(font()).averageCharWidth() / 4;
+    return DialogUnitsToPixels(font(), du, 0, 0, 0).x();
 }
 
 int CScanDlg::duToPixelsY(int du) const {
-    return du * QFontMetrics(font()).height() / 8;
+    return DialogUnitsToPixels(font(), 0, du, 0, 0).y();
 }
 
 int CScanDlg::DoModal() {
