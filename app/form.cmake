@@ -4,6 +4,7 @@ target_sources(velinor_core PRIVATE
 )
 target_sources(velinor_widgets PRIVATE
   busy_scope.cpp busy_scope.h
+  desktop_tool.cpp desktop_tool.h
   dialog_units.cpp dialog_units.h
   qt_services.cpp qt_services.h
   setup_app.cpp setup_app.h

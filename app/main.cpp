@@ -1,14 +1,7 @@
-#include "app/qt_services.h"
-#include "app/services.h"
-#include "app/settings.h"
-#include "app/setup_app.h"
-#include "app/system_clock.h"
-#include "app/ui_text.h"
+#include "app/desktop_tool.h"
 #include "link/qt_port_enumerator.h"
-#include "link/qt_serial_port.h"
 
 #include <QApplication>
-#include <QDir>
 
 using namespace velinor;
 
@@ -18,27 +11,7 @@ int main(int argc, char* argv[]) {
     Q_INIT_RESOURCE(velinor);
     QApplication::setApplicationName(QStringLiteral("Velinor"));
 
-    const QString workingDir = QDir::currentPath();
-    // The certificate chooser keeps the filter of the language at start-up.
-    const int language = Settings(workingDir).language() == kEnglish ? kEnglish : kGerman;
-
-    SystemClock clock;
-    QtSerialPort port;
     QtPortEnumerator ports;
-    QtPrompts prompts;
-    QtLauncher launcher;
-    QtFilePicker certificatePicker(UiText(515, language));
-    Services services{clock,
-                      port,
-                      prompts,
-                      launcher,
-                      ports,
-                      certificatePicker,
-                      workingDir,
-                      QCoreApplication::applicationDirPath(),
-                      QStringLiteral("/sys")};
-
-    CSetupApp app(services);
-    app.InitInstance();
+    RunDesktopTool(ports, QStringLiteral("/sys"));
     return 0;
 }

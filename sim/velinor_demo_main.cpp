@@ -1,15 +1,11 @@
 // velinor-demo: the tool on the simulated adapter. The adapter model is served on a
 // pseudo-terminal on a thread of its own and reported as the adapter's serial port
 // (USB 7C5E:0003), so every exchange goes through the real serial port code.
-#include "app/qt_services.h"
-#include "app/services.h"
+#include "app/desktop_tool.h"
 #include "app/settings.h"
 #include "app/setup_app.h"
-#include "app/system_clock.h"
-#include "app/ui_text.h"
 #include "link/port_enumerator.h"
 #include "link/port_list.h"
-#include "link/qt_serial_port.h"
 #include "sim/pty_server.h"
 #include "sim/pty_server_thread.h"
 #include "sim/sim_options.h"
@@ -131,30 +127,11 @@ int main(int argc, char* argv[]) {
     // The adapter's port is remembered, so that the form starts with it selected.
     if (portlist::isPortName(portPath) && portPath.size() <= Settings::kPortMaxChars)
         Settings(workingDir).setPort(portPath);
-    // The certificate chooser keeps the filter of the language at start-up.
-    const int language = Settings(workingDir).language() == kEnglish ? kEnglish : kGerman;
-
     // No real USB device is ever switched off: the adapter's switches are looked
     // for in an empty directory.
     QTemporaryDir sysfs;
-    SystemClock clock;
-    QtSerialPort port;
     DemoPortEnumerator ports(portPath);
-    QtPrompts prompts;
-    QtLauncher launcher;
-    QtFilePicker certificatePicker(UiText(515, language));
-    Services services{clock,       port,
-                      prompts,     launcher,
-                      ports,       certificatePicker,
-                      workingDir,  QCoreApplication::applicationDirPath(),
-                      sysfs.path()};
-
-    int result = 0;
-    {
-        CSetupApp app(services);
-        result = app.InitInstance();
-    }
-    port.close();
+    const int result = RunDesktopTool(ports, sysfs.path());
     adapter.stop();
     return result;
 }
