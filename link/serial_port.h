@@ -30,7 +30,7 @@ public:
     virtual OpenStatus open(const QString& name) = 0;
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
-    // Writes the bytes; returns how many were written within the time-out (0 on failure).
+    // Writes the bytes; returns how many were written within the time-out (0 or -1 on failure).
     virtual qint64 write(const QByteArray& data, int timeoutMs) = 0;
     // Returns as soon as maxBytes have arrived, or when the time-out has run out with
     // whatever arrived (possibly nothing). An empty result also stands for a failed read.
