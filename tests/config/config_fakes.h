@@ -1,15 +1,14 @@
 #pragma once
 
-// Fakes and a wired-up bench for the Configure workflow: a form on plain members,
-// recorded message boxes, a scripted file chooser, the simulated adapter on a
-// manual clock, a log in a temporary directory and a fake sysfs tree.
+// A wired-up bench for the Configure workflow: a form on plain members, recorded
+// message boxes, the simulated adapter on a manual clock, a log and a fake sysfs tree.
 
 #include "app/clock.h"
 #include "app/main_form.h"
 #include "app/prompts.h"
 #include "app/security_type.h"
 #include "app/ui_text.h"
-#include "config/file_picker.h"
+#include "fakes.h"
 #include "link/module_link.h"
 #include "log/log_writer.h"
 #include "sim/adapter_model.h"
@@ -104,16 +103,6 @@ public:
     }
     // The English text of id, as shown to a user with the English interface.
     static QString en(int id) { return UiText(id, kEnglish); }
-};
-
-class ScriptedPicker : public FilePicker {
-public:
-    QStringList answers; // taken from the front; empty once used up (= cancel)
-    int shown = 0;
-    QString pick() override {
-        ++shown;
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
 };
 
 // A sysfs tree with USB devices: name -> (vendor, product).

@@ -1,6 +1,7 @@
 #include "config/certificate.h"
 #include "config/config_fakes.h"
 #include "config/configure.h"
+#include "log/records.h"
 
 #include <QTest>
 
@@ -12,20 +13,12 @@ namespace {
 const QByteArray kPem = "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n";
 const QList<QByteArray> kOpening = {"AT+IBDRF?\r", "AT+IFD\r", "AT+IHIF=4\r", "AT+IBDRF=9\r"};
 const QList<QByteArray> kClosing = {"AT+IBRM=2\r", "AT+IDOWN\r"};
+const QString kSaved = QStringLiteral("Settings saved on wireless product");
 
 struct ConfigBench : Bench {
-    ScriptedPicker picker;
+    fakes::FakeFilePicker picker;
     CertificateStore certificate{picker, prompts, form};
     ConfigureCommand command{form, certificate, port, link, clock, prompts, log, sysfs.root()};
-    QTemporaryDir files;
-
-    void loadCertificate() {
-        const QString path = files.filePath(QStringLiteral("ca.pem"));
-        FakeSysfs::write(path, kPem);
-        QVERIFY(certificate.LoadCertificateFile(path));
-    }
-    // Index into the log text of the first occurrence of text; -1 when absent.
-    qsizetype logIndex(const char* text) const { return logText().indexOf(text); }
 };
 
 } // namespace
@@ -36,137 +29,89 @@ class TestConfigure : public QObject {
 private slots:
     void transcripts_data();
     void transcripts();
-    void adapterHoldsTheSettings();
-    void refusedKeyStopsBeforeAnything();
-    void refusedFormStopsBeforeTheRecord();
-    void overlongFieldStopsEverything();
+    void refusedInputStopsBeforeThePort_data();
+    void refusedInputStopsBeforeThePort();
     void recordComesBeforeTheOpening_data();
     void recordComesBeforeTheOpening();
-    void failedStepClosesPortAndNextRunStartsAgain();
+    void failedSsidClosesPortAndNextRunStartsAgain();
     void failedFactoryResetGoesOn();
+    void record_data();
+    void record();
 };
 
 void TestConfigure::transcripts_data() {
     QTest::addColumn<int>("security");
     QTest::addColumn<bool>("ap");
-    QTest::addColumn<QString>("ssid");
     QTest::addColumn<QString>("channel");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("domain");
     QTest::addColumn<QList<QByteArray>>("settings");
-    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<bool>("notice"); // "Channel invalid" before the success message
 
     using namespace security;
-    const QStringList saved = {"Settings saved on wireless product"};
-    const QString wep = QStringLiteral("0123456789");
+    using L = QList<QByteArray>;
     const QString wep128 = QStringLiteral("0123456789abcdef0123456789");
     const QString wpa = QStringLiteral("passphrase");
     const QByteArray ca = "AT+ICA=" + kPem + "\r";
 
     QTest::newRow("access point, NONE")
-        << kNone << true << "net"
-        << "6"
+        << kNone << true << "6"
         << ""
-        << "" << QList<QByteArray>{"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=6\r"} << saved;
-    QTest::newRow("access point, WEP")
-        << kWep << true << "net"
-        << "11" << wep << ""
-        << QList<QByteArray>{"AT+IWLSI=net\r", "AT+IWST0=1\r", "AT+IWLCH=11\r",
-                             "AT+IWKY0=0123456789\r"}
-        << saved;
-    QTest::newRow("access point, WEP128")
-        << kWep128 << true << "net"
-        << "1" << wep128 << ""
-        << QList<QByteArray>{"AT+IWLSI=net\r", "AT+IWST0=2\r", "AT+IWLCH=1\r",
-                             "AT+IWKY0=" + wep128.toLatin1() + "\r"}
-        << saved;
+        << "" << L{"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=6\r"} << false;
+    QTest::newRow("access point, WEP128") << kWep128 << true << "1" << wep128 << ""
+                                          << L{"AT+IWLSI=net\r", "AT+IWST0=2\r", "AT+IWLCH=1\r",
+                                               "AT+IWKY0=" + wep128.toLatin1() + "\r"}
+                                          << false;
     QTest::newRow("access point, WPA")
-        << kWpa << true << "Office Net"
-        << "36" << wpa << ""
-        << QList<QByteArray>{"AT+IWLSI=Office Net\r", "AT+IWST0=3\r", "AT+IWLCH=36\r",
-                             "AT+IWPP0=passphrase\r"}
-        << saved;
-    QTest::newRow("access point, WPA2")
-        << kWpa2 << true << "net"
-        << "13" << wpa << ""
-        << QList<QByteArray>{"AT+IWLSI=net\r", "AT+IWST0=4\r", "AT+IWLCH=13\r",
-                             "AT+IWPP0=passphrase\r"}
-        << saved;
+        << kWpa << true << "36" << wpa << ""
+        << L{"AT+IWLSI=net\r", "AT+IWST0=3\r", "AT+IWLCH=36\r", "AT+IWPP0=passphrase\r"} << false;
     QTest::newRow("access point, WPA-ENTERPRISE, domain CORP")
-        << kWpaEnterprise << true << "net"
-        << "6"
+        << kWpaEnterprise << true << "6"
         << ""
-        << "CORP" << QList<QByteArray>{"AT+IWST0=0\r",           ca,
-                                       "AT+IEUSN=CORP\\alice\r", "AT+IWLSI=net\r",
-                                       "AT+IWST0=5\r",           "AT+IWLCH=6\r"}
-        << saved;
+        << "CORP"
+        << L{"AT+IWST0=0\r", ca, "AT+IEUSN=CORP\\alice\r", "AT+IWLSI=net\r", "AT+IWST0=5\r",
+             "AT+IWLCH=6\r"}
+        << false;
     QTest::newRow("access point, WPA2-ENTERPRISE, domain CORP")
-        << kWpa2Enterprise << true << "net"
-        << "6"
+        << kWpa2Enterprise << true << "6"
         << ""
-        << "CORP" << QList<QByteArray>{"AT+IWST0=0\r",           ca,
-                                       "AT+IEUSN=CORP\\alice\r", "AT+IWLSI=net\r",
-                                       "AT+IWST0=6\r",           "AT+IWLCH=6\r"}
-        << saved;
+        << "CORP"
+        << L{"AT+IWST0=0\r", ca, "AT+IEUSN=CORP\\alice\r", "AT+IWLSI=net\r", "AT+IWST0=6\r",
+             "AT+IWLCH=6\r"}
+        << false;
     QTest::newRow("access point, WPA2-ENTERPRISE, empty domain")
-        << kWpa2Enterprise << true << "net"
-        << "6"
+        << kWpa2Enterprise << true << "6"
         << ""
-        << "" << QList<QByteArray>{"AT+IWST0=0\r",     ca,
-                                   "AT+IEUSN=alice\r", "AT+IWLSI=net\r",
-                                   "AT+IWST0=6\r",     "AT+IWLCH=6\r"}
-        << saved;
+        << "" << L{"AT+IWST0=0\r", ca, "AT+IEUSN=alice\r", "AT+IWLSI=net\r", "AT+IWST0=6\r",
+                   "AT+IWLCH=6\r"}
+        << false;
     QTest::newRow("access point, empty channel: notice, then the empty command")
-        << kNone << true << "net"
+        << kNone << true << ""
         << ""
-        << ""
-        << "" << QList<QByteArray>{"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=\r"}
-        << QStringList{"Channel invalid", "Settings saved on wireless product"};
-    QTest::newRow("ad hoc, NONE") << kNone << false << "net"
-                                  << "6"
-                                  << ""
-                                  << ""
-                                  << QList<QByteArray>{"AT+IWLCH=6\r", "AT+IWST0=0\r",
-                                                       "AT+IWLSI=!net\r"}
-                                  << saved;
+        << "" << L{"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=\r"} << true;
     QTest::newRow("ad hoc, WEP, SSID net, channel 6")
-        << kWep << false << "net"
-        << "6" << wep << ""
-        << QList<QByteArray>{"AT+IWLCH=6\r", "AT+IWST0=1\r", "AT+IWKY0=0123456789\r",
-                             "AT+IWLSI=!net\r"}
-        << saved;
-    QTest::newRow("ad hoc, WEP128")
-        << kWep128 << false << "net"
-        << "3" << wep128 << ""
-        << QList<QByteArray>{"AT+IWLCH=3\r", "AT+IWST0=2\r", "AT+IWKY0=" + wep128.toLatin1() + "\r",
-                             "AT+IWLSI=!net\r"}
-        << saved;
-    QTest::newRow("ad hoc, WPA") << kWpa << false << "net"
-                                 << "9" << wpa << ""
-                                 << QList<QByteArray>{"AT+IWLCH=9\r", "AT+IWST0=3\r",
-                                                      "AT+IWPP0=passphrase\r", "AT+IWLSI=!net\r"}
-                                 << saved;
+        << kWep << false << "6"
+        << "0123456789"
+        << "" << L{"AT+IWLCH=6\r", "AT+IWST0=1\r", "AT+IWKY0=0123456789\r", "AT+IWLSI=!net\r"}
+        << false;
     QTest::newRow("ad hoc, WPA2, channel 149 is a notice")
-        << kWpa2 << false << "mesh"
-        << "149" << wpa << ""
-        << QList<QByteArray>{"AT+IWLCH=149\r", "AT+IWST0=4\r", "AT+IWPP0=passphrase\r",
-                             "AT+IWLSI=!mesh\r"}
-        << QStringList{"Channel invalid", "Settings saved on wireless product"};
+        << kWpa2 << false << "149" << wpa << ""
+        << L{"AT+IWLCH=149\r", "AT+IWST0=4\r", "AT+IWPP0=passphrase\r", "AT+IWLSI=!net\r"} << true;
 }
 
 void TestConfigure::transcripts() {
     QFETCH(int, security);
     QFETCH(bool, ap);
-    QFETCH(QString, ssid);
     QFETCH(QString, channel);
     QFETCH(QString, key);
     QFETCH(QString, domain);
     QFETCH(QList<QByteArray>, settings);
-    QFETCH(QStringList, messages);
+    QFETCH(bool, notice);
 
     ConfigBench b;
-    b.loadCertificate();
-    b.form.set(security, key, ap, !ap, ssid, channel);
+    FakeSysfs::write(b.logDir.filePath(QStringLiteral("ca.pem")), kPem);
+    QVERIFY(b.certificate.LoadCertificateFile(b.logDir.filePath(QStringLiteral("ca.pem"))));
+    b.form.set(security, key, ap, !ap, QStringLiteral("net"), channel);
     b.form.controls.m_strUser = QStringLiteral("alice");
     b.form.controls.m_strPassword = QStringLiteral("pw");
     b.form.controls.m_strDomain = domain;
@@ -176,7 +121,8 @@ void TestConfigure::transcripts() {
     QCOMPARE(b.transcript(), kOpening + settings + kClosing);
     for (const QByteArray& c : b.transcript())
         QVERIFY(c.endsWith('\r') && c.count('\r') == 1);
-    QCOMPARE(b.prompts.texts(), messages);
+    QCOMPARE(b.prompts.texts(),
+             notice ? QStringList({"Channel invalid", kSaved}) : QStringList({kSaved}));
     for (const Shown& s : b.prompts.shown)
         QCOMPARE(s.icon, PromptIcon::None);
     QVERIFY(!b.port.isOpen());
@@ -184,45 +130,36 @@ void TestConfigure::transcripts() {
     QCOMPARE(b.logEntries().last(), QStringLiteral("Configuration successful"));
 }
 
-void TestConfigure::adapterHoldsTheSettings() {
-    ConfigBench b;
-    b.form.set(security::kWpa2, QStringLiteral("passphrase"), true, false, QStringLiteral("office"),
-               QStringLiteral("6"));
-    QVERIFY(b.command.OnConfigure());
-    QCOMPARE(b.model.running("WLSI"), QByteArray("office"));
-    QCOMPARE(b.model.running("WST0"), QByteArray("4"));
-    QCOMPARE(b.model.running("WLCH"), QByteArray("6"));
-    QCOMPARE(b.model.running("WPP0"), QByteArray("passphrase"));
-    QCOMPARE(b.model.running("BRM"), QByteArray("2"));
+void TestConfigure::refusedInputStopsBeforeThePort_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("ssid");
+    QTest::addColumn<bool>("updateFails"); // a field over its length
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("log"); // the record is not written
+    QTest::newRow("refused key") << "12345"
+                                 << "net" << false
+                                 << QStringList{"A WEP key must have 10 hex-values"}
+                                 << QStringList();
+    QTest::newRow("refused form") << "0123456789"
+                                  << "" << false << QStringList{"Enter SSID"}
+                                  << QStringList{"SSID is empty"};
+    QTest::newRow("overlong field") << "1"
+                                    << "" << true << QStringList() << QStringList();
 }
 
-void TestConfigure::refusedKeyStopsBeforeAnything() {
-    ConfigBench b;
-    b.form.set(security::kWep, QStringLiteral("12345"), true, false);
-    QVERIFY(!b.command.OnConfigure());
-    QCOMPARE(b.prompts.texts(), QStringList({"A WEP key must have 10 hex-values"}));
-    QCOMPARE(b.form.controls.m_strKey, QString());
-    QCOMPARE(b.form.keyFocused, 1);
-    QVERIFY(!b.logExists()); // no configuration record
-    QCOMPARE(b.port.openCount(), 0);
-}
+void TestConfigure::refusedInputStopsBeforeThePort() {
+    QFETCH(QString, key);
+    QFETCH(QString, ssid);
+    QFETCH(bool, updateFails);
+    QFETCH(QStringList, messages);
+    QFETCH(QStringList, log);
 
-void TestConfigure::refusedFormStopsBeforeTheRecord() {
     ConfigBench b;
-    b.form.set(security::kWpa, QStringLiteral("passphrase"), true, false, QString());
+    b.form.set(security::kWep, key, true, false, ssid);
+    b.form.updateFails = updateFails;
     QVERIFY(!b.command.OnConfigure());
-    QCOMPARE(b.prompts.texts(), QStringList({"Enter SSID"}));
-    QCOMPARE(b.logEntries(), QStringList({"SSID is empty"}));
-    QCOMPARE(b.port.openCount(), 0);
-}
-
-void TestConfigure::overlongFieldStopsEverything() {
-    ConfigBench b;
-    b.form.set(security::kWep, QStringLiteral("1"), false, false, QString());
-    b.form.updateFails = true;
-    QVERIFY(!b.command.OnConfigure());
-    QVERIFY(b.prompts.shown.isEmpty());
-    QVERIFY(!b.logExists());
+    QCOMPARE(b.prompts.texts(), messages);
+    QCOMPARE(b.logEntries(), log);
     QCOMPARE(b.port.openCount(), 0);
 }
 
@@ -230,17 +167,14 @@ void TestConfigure::recordComesBeforeTheOpening_data() {
     QTest::addColumn<QString>("port");
     QTest::addColumn<bool>("silent");
     QTest::addColumn<QString>("message");
-    QTest::addColumn<QByteArray>("afterRecord");
-    QTest::newRow("no port selected") << "" << false << "Select a COM port" << QByteArray();
-    QTest::newRow("adapter silent") << "/dev/ttyACM0" << true << "Error occured on /dev/ttyACM0"
-                                    << QByteArray(" : no answer from wireless product");
+    QTest::newRow("no port selected") << "" << false << "Select a COM port";
+    QTest::newRow("adapter silent") << "/dev/ttyACM0" << true << "Error occured on /dev/ttyACM0";
 }
 
 void TestConfigure::recordComesBeforeTheOpening() {
     QFETCH(QString, port);
     QFETCH(bool, silent);
     QFETCH(QString, message);
-    QFETCH(QByteArray, afterRecord);
 
     ConfigBench b;
     b.form.port = port;
@@ -249,15 +183,15 @@ void TestConfigure::recordComesBeforeTheOpening() {
     b.form.set(security::kNone, QString(), true, false);
     QVERIFY(!b.command.OnConfigure());
     QCOMPARE(b.prompts.texts(), QStringList({message}));
-    const qsizetype record = b.logIndex("* Configuration *");
+    const qsizetype record = b.logText().indexOf("* Configuration *");
     QVERIFY(record > 0);
-    if (!afterRecord.isEmpty())
-        QVERIFY(b.logText().indexOf(afterRecord) > record);
+    if (silent)
+        QVERIFY(b.logText().indexOf(" : no answer from wireless product") > record);
     QCOMPARE(b.transcript().size(), silent ? 5 : 0);
     QVERIFY(!b.port.isOpen());
 }
 
-void TestConfigure::failedStepClosesPortAndNextRunStartsAgain() {
+void TestConfigure::failedSsidClosesPortAndNextRunStartsAgain() {
     ConfigBench b;
     b.form.set(security::kWpa, QStringLiteral("passphrase"), true, false);
     b.model.setFault("AT+IWLSI", AdapterModel::Fault::Error);
@@ -281,12 +215,62 @@ void TestConfigure::failedFactoryResetGoesOn() {
     b.form.set(security::kNone, QString(), true, false);
     b.model.setFault("AT+IFD", AdapterModel::Fault::Error);
     QVERIFY(b.command.OnConfigure());
-    QCOMPARE(b.prompts.texts(), QStringList({"Error occured while software-reset",
-                                             "Settings saved on wireless product"}));
+    QCOMPARE(b.prompts.texts(), QStringList({"Error occured while software-reset", kSaved}));
     const QList<QByteArray> settings = {"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=6\r"};
     QCOMPARE(b.transcript(), kOpening + settings + kClosing);
-    // A failed preparatory command is shown only, not logged.
-    QVERIFY(!b.logText().contains("software-reset"));
+    QVERIFY(!b.logText().contains("software-reset")); // shown only, not logged
+}
+
+void TestConfigure::record_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<bool>("filled");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray stamp = "05.12.2012 14:03:11 : ";
+    QTest::newRow("English, filled")
+        << kEnglish << true
+        << stamp + "* Configuration *\nLanguage: English\nPort: /dev/ttyACM0\nSSID: typed\n"
+                   "Encryption: WPA2\nChannel: 11\nKey: passphrase\nAccess type: Ad Hoc\n"
+                   "Damping: 3\n";
+    QTest::newRow("English, empty")
+        << kEnglish << false
+        << stamp + "* Configuration *\nLanguage: # no language selected #\n"
+                   "Port: # no COM port selected #\nSSID: # no SSID input #\n"
+                   "Encryption: # no encryption selected #\nChannel: # no channel input #\n"
+                   "Key: # no key input #\nAccess type: # no access type selected #\n";
+    QTest::newRow("German, filled")
+        << kGerman << true
+        << stamp + "* Konfigurieren *\nSprache: English\nSchnittstelle: /dev/ttyACM0\n"
+                   "SSID: typed\nVerschlüsselung: WPA2\nKanal: 11\nSchlüssel: passphrase\n"
+                   "Zugriffsverfahren: Ad Hoc\nDämpfung: 3\n";
+    QTest::newRow("German, empty")
+        << kGerman << false
+        << stamp + "* Konfigurieren *\nSprache: # keine Sprache ausgewählt #\n"
+                   "Schnittstelle: # kein COM Port ausgewählt #\nSSID: # keine SSID eingetragen #\n"
+                   "Verschlüsselung: # keine Verschlüsselung eingetragen #\n"
+                   "Kanal: # kein Kanal eingetragen #\nSchlüssel: # kein Schlüssel eingetragen #\n"
+                   "Zugriffsverfahren: # keine Zugriffsart ausgewählt #\n";
+}
+
+void TestConfigure::record() {
+    QFETCH(int, language);
+    QFETCH(bool, filled);
+    QFETCH(QByteArray, expected);
+
+    Bench b;
+    b.form.language = language;
+    if (filled) {
+        // Ad Hoc wins when both buttons report on.
+        b.form.set(security::kWpa2, QStringLiteral("passphrase"), true, true, QStringLiteral("old"),
+                   QStringLiteral("11"));
+        b.form.controls.m_strDamping = QStringLiteral("3");
+        b.form.controls.m_strSsid = QStringLiteral("typed"); // the fields are taken first
+    } else {
+        b.form.port.clear();
+        b.form.languageText.clear();
+    }
+    LogConfiguration(b.form, b.log);
+    QCOMPARE(b.logText(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestConfigure)
