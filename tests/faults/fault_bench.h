@@ -34,15 +34,12 @@ using namespace velinor::fakes;
 inline QByteArray garbageBytes(quint32 seed, int length = 64) {
     QRandomGenerator random(seed);
     QByteArray bytes(length, '\0');
-    for (int i = 0; i < length; ++i)
+    for (int i = 1; i < length; ++i)
         bytes[i] = char(random.bounded(256));
-    bytes[0] = '\0';
     bytes[length / 2] = char(0xFF);
-    for (const char* token : {"I/OK", "I/ERROR"}) {
-        qsizetype at = 0;
-        while ((at = bytes.indexOf(token, at)) >= 0)
+    for (const char* token : {"I/OK", "I/ERROR"})
+        for (qsizetype at = 0; (at = bytes.indexOf(token, at)) >= 0;)
             bytes[at] = '#';
-    }
     return bytes;
 }
 
@@ -51,23 +48,19 @@ inline QByteArray garbageBytes(quint32 seed, int length = 64) {
 // be replaced, and the adapter can be made to vanish after some reads.
 class TamperedPort : public SerialPort {
 public:
-    struct Part {
-        int afterMs; // after the command was written
-        QByteArray bytes;
-    };
-
     TamperedPort(SimSerialPort& inner, AdapterModel& model, ManualClock& clock)
         : m_inner(inner), m_model(model), m_clock(clock) {}
 
     // The reply to the command with this number (1 is the first command written)
-    // becomes these parts; the adapter's own reply is dropped.
-    void replaceReply(int commandNumber, QList<Part> parts) {
+    // becomes parts[i], due after[i] ms after the write; the adapter's own reply is dropped.
+    void replaceReply(int commandNumber, const QList<QByteArray>& parts, const QList<int>& after) {
         m_target = commandNumber;
-        m_parts = std::move(parts);
+        m_parts = parts;
+        m_after = after;
     }
     // Counts the reads that follow the first command beginning with `prefix`;
     // after `vanishAfter` of them (when above 0) the adapter is unplugged.
-    void watch(const QByteArray& prefix, int vanishAfter = -1) {
+    void watch(const QByteArray& prefix, int vanishAfter) {
         m_watchPrefix = prefix;
         m_vanishReads = vanishAfter;
     }
@@ -84,10 +77,10 @@ public:
         const int commands = int(data.count('\r'));
         if (m_target > m_written && m_target <= m_written + commands && n > 0) {
             m_model.clearOutput();
-            for (const Part& part : m_parts)
-                m_pending.append({m_clock.elapsedMs() + part.afterMs, part.bytes});
+            for (qsizetype i = 0; i < m_parts.size(); ++i)
+                m_pending.append({m_clock.elapsedMs() + m_after.value(i), m_parts[i]});
         }
-        if (!m_watchPrefix.isEmpty() && !m_watching && data.startsWith(m_watchPrefix))
+        if (!m_watchPrefix.isEmpty() && data.startsWith(m_watchPrefix))
             m_watching = true;
         m_written += commands;
         return n;
@@ -98,17 +91,13 @@ public:
             out = m_inner.read(maxBytes, timeoutMs);
         } else {
             // The read ends when maxBytes are there or the window has run out.
-            const qint64 end = m_clock.elapsedMs() + timeoutMs;
+            qint64 until = m_clock.elapsedMs() + timeoutMs;
             qint64 bytes = 0;
-            qint64 fullAt = -1;
-            for (const Chunk& c : m_pending) {
-                bytes += c.bytes.size();
-                if (bytes >= maxBytes) {
-                    fullAt = c.due;
+            for (const Chunk& c : m_pending)
+                if ((bytes += c.bytes.size()) >= maxBytes) {
+                    until = qMin(until, c.due);
                     break;
                 }
-            }
-            const qint64 until = fullAt >= 0 && fullAt < end ? fullAt : end;
             if (until > m_clock.elapsedMs())
                 m_clock.pause(int(until - m_clock.elapsedMs()));
             while (!m_pending.isEmpty() && m_pending.first().due <= m_clock.elapsedMs() &&
@@ -129,8 +118,7 @@ public:
         return out;
     }
     void discardInput() override {
-        const qint64 now = m_clock.elapsedMs();
-        while (!m_pending.isEmpty() && m_pending.first().due <= now)
+        while (!m_pending.isEmpty() && m_pending.first().due <= m_clock.elapsedMs())
             m_pending.removeFirst();
         m_inner.discardInput();
     }
@@ -147,46 +135,46 @@ private:
     SimSerialPort& m_inner;
     AdapterModel& m_model;
     ManualClock& m_clock;
-    int m_target = 0;
-    QList<Part> m_parts;
+    int m_target = 0, m_written = 0, m_watchedReads = 0, m_vanishReads = -1;
+    QList<QByteArray> m_parts;
+    QList<int> m_after;
     QList<Chunk> m_pending;
-    int m_written = 0;
     QByteArray m_watchPrefix;
     bool m_watching = false;
-    int m_watchedReads = 0;
-    int m_vanishReads = -1;
 };
-
-// What the user has entered in the form.
-struct Entries {
-    QString ssid;
-    int security = -1;
-    QString key;
-    QString channel;
-    bool accessPoint = false;
-    bool adHoc = false;
-    QString user;
-    QString domain;
-    QString password;
-    QString port;
-
-    bool operator==(const Entries&) const = default;
-};
-
-inline char* toString(const Entries& e) {
-    return qstrdup(QStringLiteral("ssid=%1 security=%2 key=%3 channel=%4 ap=%5 adhoc=%6 "
-                                  "user=%7 domain=%8 password=%9 port=%10")
-                       .arg(e.ssid)
-                       .arg(e.security)
-                       .arg(e.key, e.channel)
-                       .arg(e.accessPoint)
-                       .arg(e.adHoc)
-                       .arg(e.user, e.domain, e.password, e.port)
-                       .toUtf8()
-                       .constData());
-}
 
 constexpr const char* kPortName = "/dev/ttyACM0";
+
+// What the user has entered in the form: access point, WPA2, with the enterprise fields filled.
+struct Entries {
+    QString ssid = QStringLiteral("office"), key = QStringLiteral("passphrase1"),
+            channel = QStringLiteral("6"), user = QStringLiteral("alice"),
+            domain = QStringLiteral("CORP"), password = QStringLiteral("pw"),
+            port = QString::fromLatin1(kPortName);
+    int security = 4;
+    bool accessPoint = true, adHoc = false;
+
+    QString text() const {
+        return QStringList{ssid,
+                           QString::number(security),
+                           key,
+                           channel,
+                           QString::number(accessPoint),
+                           QString::number(adHoc),
+                           user,
+                           domain,
+                           password,
+                           port}
+            .join(QLatin1Char('|'));
+    }
+};
+
+// The ten commands of that Configure, from the probe to the restart.
+inline QList<QByteArray> wpa2AccessPointCommands() {
+    return {"AT+IBDRF?\r",       "AT+IFD\r",     "AT+IHIF=4\r",  "AT+IBDRF=9\r",
+            "AT+IWLSI=office\r", "AT+IWST0=4\r", "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r",
+            "AT+IBRM=2\r",       "AT+IDOWN\r"};
+}
 
 // The tool wired to the simulated adapter in a temporary working directory.
 struct FormBench {
@@ -208,19 +196,16 @@ struct FormBench {
     FormBench() { ports.addAdapter(QString::fromLatin1(kPortName)); }
 
     QString iniPath() const { return workingDir + QStringLiteral("/settings.ini"); }
-    QString logPath() const { return programDir + QStringLiteral("/log.txt"); }
     bool writeIni(const QByteArray& text) const {
         QFile f(iniPath());
         return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
     }
-    QByteArray ini() const {
-        QFile f(iniPath());
+    static QByteArray contents(const QString& path) {
+        QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    QByteArray log() const {
-        QFile f(logPath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray ini() const { return contents(iniPath()); }
+    QByteArray log() const { return contents(programDir + QStringLiteral("/log.txt")); }
 
     CSetupDlg& start() {
         services.reset(new Services{clock, port, prompts, launcher, ports, picker, workingDir,
@@ -232,34 +217,26 @@ struct FormBench {
         return *dlg;
     }
 
-    template <class T> T* ctl(int id) const { return qobject_cast<T*>(dlg->control(id)); }
-    QLineEdit* edit(int id) const { return ctl<QLineEdit>(id); }
-    QPushButton* button(int id) const { return ctl<QPushButton>(id); }
-    QRadioButton* radio(int id) const { return ctl<QRadioButton>(id); }
-    CTipComboBox* security() const { return ctl<CTipComboBox>(CSetupDlg::IDC_SECURITY); }
-    bool checked(int command) const {
-        QAction* a = dlg->menuAction(command);
-        return a && a->isChecked();
-    }
+    QLineEdit* edit(int id) const { return qobject_cast<QLineEdit*>(dlg->control(id)); }
+    void click(int id) const { qobject_cast<QAbstractButton*>(dlg->control(id))->click(); }
+    bool checked(int command) const { return dlg->menuAction(command)->isChecked(); }
 
     // The user fills the form: the enterprise fields while they are enabled,
     // then the security type and the rest.
     void enter(const Entries& e) {
-        security()->setCurrentIndex(6);
+        auto* security = qobject_cast<CTipComboBox*>(dlg->control(CSetupDlg::IDC_SECURITY));
+        security->setCurrentIndex(6);
         edit(CSetupDlg::IDC_USER)->setText(e.user);
         edit(CSetupDlg::IDC_DOMAIN)->setText(e.domain);
         edit(CSetupDlg::IDC_PASSWORD)->setText(e.password);
-        security()->setCurrentIndex(e.security);
+        security->setCurrentIndex(e.security);
         edit(CSetupDlg::IDC_SSID)->setText(e.ssid);
         edit(CSetupDlg::IDC_KEY)->setText(e.key);
         edit(CSetupDlg::IDC_CHANNEL)->setText(e.channel);
-        if (e.accessPoint)
-            radio(CSetupDlg::IDC_ACCESS_POINT)->click();
-        if (e.adHoc)
-            radio(CSetupDlg::IDC_AD_HOC)->click();
+        click(e.adHoc ? CSetupDlg::IDC_AD_HOC : CSetupDlg::IDC_ACCESS_POINT);
     }
     // What the form's fields hold now.
-    Entries shown() const {
+    QString shown() const {
         Entries e;
         e.ssid = edit(CSetupDlg::IDC_SSID)->text();
         e.security = dlg->securityIndex();
@@ -271,7 +248,7 @@ struct FormBench {
         e.domain = edit(CSetupDlg::IDC_DOMAIN)->text();
         e.password = edit(CSetupDlg::IDC_PASSWORD)->text();
         e.port = dlg->selectedPort();
-        return e;
+        return e.text();
     }
     QStringList texts() const {
         QStringList out;
@@ -288,26 +265,5 @@ struct FormBench {
     // The port is closed and no handle is left behind.
     bool portClosed() const { return !sim.isOpen() && !dlg->link().GetPortHandle(); }
 };
-
-// Access point, WPA2: ten commands from the probe to the restart.
-inline Entries wpa2AccessPoint() {
-    Entries e;
-    e.ssid = QStringLiteral("office");
-    e.security = 4;
-    e.key = QStringLiteral("passphrase1");
-    e.channel = QStringLiteral("6");
-    e.accessPoint = true;
-    e.user = QStringLiteral("alice");
-    e.domain = QStringLiteral("CORP");
-    e.password = QStringLiteral("pw");
-    e.port = QString::fromLatin1(kPortName);
-    return e;
-}
-
-inline QList<QByteArray> wpa2AccessPointCommands() {
-    return {"AT+IBDRF?\r",       "AT+IFD\r",     "AT+IHIF=4\r",  "AT+IBDRF=9\r",
-            "AT+IWLSI=office\r", "AT+IWST0=4\r", "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r",
-            "AT+IBRM=2\r",       "AT+IDOWN\r"};
-}
 
 } // namespace faults
