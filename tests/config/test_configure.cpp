@@ -49,54 +49,36 @@ void TestConfigure::transcripts_data() {
     QTest::addColumn<bool>("notice"); // "Channel invalid" before the success message
 
     using namespace security;
-    using L = QList<QByteArray>;
     const QString wep128 = QStringLiteral("0123456789abcdef0123456789");
     const QString wpa = QStringLiteral("passphrase");
     const QByteArray ca = "AT+ICA=" + kPem + "\r";
 
-    QTest::newRow("access point, NONE")
-        << kNone << true << "6"
-        << ""
-        << "" << L{"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=6\r"} << false;
-    QTest::newRow("access point, WEP128") << kWep128 << true << "1" << wep128 << ""
-                                          << L{"AT+IWLSI=net\r", "AT+IWST0=2\r", "AT+IWLCH=1\r",
-                                               "AT+IWKY0=" + wep128.toLatin1() + "\r"}
-                                          << false;
-    QTest::newRow("access point, WPA")
-        << kWpa << true << "36" << wpa << ""
-        << L{"AT+IWLSI=net\r", "AT+IWST0=3\r", "AT+IWLCH=36\r", "AT+IWPP0=passphrase\r"} << false;
-    QTest::newRow("access point, WPA-ENTERPRISE, domain CORP")
-        << kWpaEnterprise << true << "6"
-        << ""
-        << "CORP"
-        << L{"AT+IWST0=0\r", ca, "AT+IEUSN=CORP\\alice\r", "AT+IWLSI=net\r", "AT+IWST0=5\r",
-             "AT+IWLCH=6\r"}
-        << false;
-    QTest::newRow("access point, WPA2-ENTERPRISE, domain CORP")
-        << kWpa2Enterprise << true << "6"
-        << ""
-        << "CORP"
-        << L{"AT+IWST0=0\r", ca, "AT+IEUSN=CORP\\alice\r", "AT+IWLSI=net\r", "AT+IWST0=6\r",
-             "AT+IWLCH=6\r"}
-        << false;
-    QTest::newRow("access point, WPA2-ENTERPRISE, empty domain")
-        << kWpa2Enterprise << true << "6"
-        << ""
-        << "" << L{"AT+IWST0=0\r", ca, "AT+IEUSN=alice\r", "AT+IWLSI=net\r", "AT+IWST0=6\r",
-                   "AT+IWLCH=6\r"}
-        << false;
-    QTest::newRow("access point, empty channel: notice, then the empty command")
-        << kNone << true << ""
-        << ""
-        << "" << L{"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=\r"} << true;
-    QTest::newRow("ad hoc, WEP, SSID net, channel 6")
-        << kWep << false << "6"
-        << "0123456789"
-        << "" << L{"AT+IWLCH=6\r", "AT+IWST0=1\r", "AT+IWKY0=0123456789\r", "AT+IWLSI=!net\r"}
-        << false;
-    QTest::newRow("ad hoc, WPA2, channel 149 is a notice")
-        << kWpa2 << false << "149" << wpa << ""
-        << L{"AT+IWLCH=149\r", "AT+IWST0=4\r", "AT+IWPP0=passphrase\r", "AT+IWLSI=!net\r"} << true;
+    const auto row = [](const char* tag, int security, bool ap, const char* channel,
+                        const QString& key, const char* domain, const QList<QByteArray>& settings,
+                        bool notice = false) {
+        QTest::newRow(tag) << security << ap << QString(channel) << key << QString(domain)
+                           << settings << notice;
+    };
+    row("access point, NONE", kNone, true, "6", "", "",
+        {"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=6\r"});
+    row("access point, WEP128", kWep128, true, "1", wep128, "",
+        {"AT+IWLSI=net\r", "AT+IWST0=2\r", "AT+IWLCH=1\r", "AT+IWKY0=" + wep128.toLatin1() + "\r"});
+    row("access point, WPA", kWpa, true, "36", wpa, "",
+        {"AT+IWLSI=net\r", "AT+IWST0=3\r", "AT+IWLCH=36\r", "AT+IWPP0=passphrase\r"});
+    row("access point, WPA-ENTERPRISE, domain CORP", kWpaEnterprise, true, "6", "", "CORP",
+        {"AT+IWST0=0\r", ca, "AT+IEUSN=CORP\\alice\r", "AT+IWLSI=net\r", "AT+IWST0=5\r",
+         "AT+IWLCH=6\r"});
+    row("access point, WPA2-ENTERPRISE, domain CORP", kWpa2Enterprise, true, "6", "", "CORP",
+        {"AT+IWST0=0\r", ca, "AT+IEUSN=CORP\\alice\r", "AT+IWLSI=net\r", "AT+IWST0=6\r",
+         "AT+IWLCH=6\r"});
+    row("access point, WPA2-ENTERPRISE, empty domain", kWpa2Enterprise, true, "6", "", "",
+        {"AT+IWST0=0\r", ca, "AT+IEUSN=alice\r", "AT+IWLSI=net\r", "AT+IWST0=6\r", "AT+IWLCH=6\r"});
+    row("access point, empty channel: notice, then the empty command", kNone, true, "", "", "",
+        {"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=\r"}, true);
+    row("ad hoc, WEP, SSID net, channel 6", kWep, false, "6", "0123456789", "",
+        {"AT+IWLCH=6\r", "AT+IWST0=1\r", "AT+IWKY0=0123456789\r", "AT+IWLSI=!net\r"});
+    row("ad hoc, WPA2, channel 149 is a notice", kWpa2, false, "149", wpa, "",
+        {"AT+IWLCH=149\r", "AT+IWST0=4\r", "AT+IWPP0=passphrase\r", "AT+IWLSI=!net\r"}, true);
 }
 
 void TestConfigure::transcripts() {

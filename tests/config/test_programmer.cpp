@@ -130,29 +130,22 @@ void TestProgrammer::failedStep_data() {
     QTest::addColumn<int>("message");
     QTest::addColumn<QByteArray>("lastSent");
 
+    const auto row = [](const char* tag, int security, bool ap, const char* failing, int message,
+                        const QByteArray& lastSent) {
+        QTest::newRow(tag) << security << ap << QByteArray(failing) << message << lastSent;
+    };
     using namespace security;
-    QTest::newRow("enterprise: security off")
-        << kWpa2Enterprise << true << QByteArray("AT+IWST0") << 9 << QByteArray("AT+IWST0=0\r");
-    QTest::newRow("enterprise: certificate") << kWpa2Enterprise << true << QByteArray("AT+ICA")
-                                             << 36 << QByteArray("AT+ICA=" + kPem + "\r");
-    QTest::newRow("enterprise: user") << kWpaEnterprise << true << QByteArray("AT+IEUSN") << 36
-                                      << QByteArray("AT+IEUSN=CORP\\alice\r");
-    QTest::newRow("access point: SSID")
-        << kWpa << true << QByteArray("AT+IWLSI") << 8 << QByteArray("AT+IWLSI=net\r");
-    QTest::newRow("access point: channel")
-        << kNone << true << QByteArray("AT+IWLCH") << 11 << QByteArray("AT+IWLCH=6\r");
-    QTest::newRow("bridge mode") << kNone << true << QByteArray("AT+IBRM") << 20
-                                 << QByteArray("AT+IBRM=2\r");
-    QTest::newRow("restart") << kNone << false << QByteArray("AT+IDOWN") << 12
-                             << QByteArray("AT+IDOWN\r");
-    QTest::newRow("ad hoc: security")
-        << kWep << false << QByteArray("AT+IWST0") << 9 << QByteArray("AT+IWST0=1\r");
-    QTest::newRow("ad hoc: key") << kWep << false << QByteArray("AT+IWKY0") << 10
-                                 << QByteArray("AT+IWKY0=0123456789\r");
-    QTest::newRow("ad hoc: SSID") << kWep << false << QByteArray("AT+IWLSI") << 8
-                                  << QByteArray("AT+IWLSI=!net\r");
-    QTest::newRow("silent adapter at the SSID")
-        << kNone << true << QByteArray("AT+IWLSI") << 8 << QByteArray("AT+IWLSI=net\r");
+    row("enterprise: security off", kWpa2Enterprise, true, "AT+IWST0", 9, "AT+IWST0=0\r");
+    row("enterprise: certificate", kWpa2Enterprise, true, "AT+ICA", 36, "AT+ICA=" + kPem + "\r");
+    row("enterprise: user", kWpaEnterprise, true, "AT+IEUSN", 36, "AT+IEUSN=CORP\\alice\r");
+    row("access point: SSID", kWpa, true, "AT+IWLSI", 8, "AT+IWLSI=net\r");
+    row("access point: channel", kNone, true, "AT+IWLCH", 11, "AT+IWLCH=6\r");
+    row("bridge mode", kNone, true, "AT+IBRM", 20, "AT+IBRM=2\r");
+    row("restart", kNone, false, "AT+IDOWN", 12, "AT+IDOWN\r");
+    row("ad hoc: security", kWep, false, "AT+IWST0", 9, "AT+IWST0=1\r");
+    row("ad hoc: key", kWep, false, "AT+IWKY0", 10, "AT+IWKY0=0123456789\r");
+    row("ad hoc: SSID", kWep, false, "AT+IWLSI", 8, "AT+IWLSI=!net\r");
+    row("silent adapter at the SSID", kNone, true, "AT+IWLSI", 8, "AT+IWLSI=net\r");
 }
 
 void TestProgrammer::failedStep() {
