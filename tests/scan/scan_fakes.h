@@ -6,7 +6,6 @@
 
 #include "app/clock.h"
 #include "app/main_form.h"
-#include "app/prompts.h"
 #include "app/security_type.h"
 #include "app/ui_text.h"
 #include "link/module_link.h"
@@ -14,6 +13,8 @@
 #include "log/log_writer.h"
 #include "sim/adapter_model.h"
 #include "sim/sim_serial_port.h"
+
+#include "fakes.h"
 
 #include <QFile>
 #include <QList>
@@ -81,16 +82,7 @@ public:
     void showDamping() override { dampingShown = true; }
 };
 
-struct Shown {
-    QString text;
-    PromptIcon icon;
-};
-
-class RecordingPrompts : public Prompts {
-public:
-    QList<Shown> shown;
-    void message(const QString& text, PromptIcon icon) override { shown.append({text, icon}); }
-};
+using fakes::RecordingPrompts;
 
 // A port whose reads return the scripted chunks one after the other; a read
 // past the script, or of an empty chunk, waits out its window and returns nothing.
@@ -170,13 +162,6 @@ struct Bench {
             if (l.size() >= 22 && l.mid(19, 3) == QLatin1String(" : "))
                 l = l.mid(22);
         return lines;
-    }
-    QList<QByteArray> commandsOf(const QByteArray& name) const {
-        QList<QByteArray> found;
-        for (const QByteArray& c : model.transcript())
-            if (AdapterModel::commandName(c) == name)
-                found.append(c);
-        return found;
     }
 };
 
