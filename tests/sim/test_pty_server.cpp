@@ -17,39 +17,21 @@ using namespace velinor;
 class TestPtyServer : public QObject {
     Q_OBJECT
 private slots:
-    void escapeCommand_data() {
-        QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<QByteArray>("line");
-        QTest::newRow("plain") << QByteArray("AT+IFD\r") << QByteArray("AT+IFD\\r");
-        QTest::newRow("certificate lines") << QByteArray("AT+ICA=-----BEGIN\nAB\n-----END\r")
-                                           << QByteArray(R"(AT+ICA=-----BEGIN\nAB\n-----END\r)");
-        QTest::newRow("user with domain")
-            << QByteArray("AT+IEUSN=CORP\\alice\r") << QByteArray(R"(AT+IEUSN=CORP\alice\r)");
-    }
     void escapeCommand() {
-        QFETCH(QByteArray, command);
-        QFETCH(QByteArray, line);
-        QCOMPARE(PtyServer::escapeCommand(command), line);
+        QCOMPARE(PtyServer::escapeCommand("AT+ICA=-----BEGIN\nAB\n-----END\r"),
+                 QByteArray(R"(AT+ICA=-----BEGIN\nAB\n-----END\r)"));
+        QCOMPARE(PtyServer::escapeCommand("AT+IEUSN=CORP\\alice\r"),
+                 QByteArray(R"(AT+IEUSN=CORP\alice\r)"));
     }
 
-    void commandNames_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QByteArray>("name");
-        QTest::newRow("full") << QStringLiteral("AT+IWLSI") << QByteArray("AT+IWLSI");
-        QTest::newRow("short") << QStringLiteral("WLSI") << QByteArray("AT+IWLSI");
-        QTest::newRow("with I") << QStringLiteral("IWPP0") << QByteArray("AT+IWPP0");
-        QTest::newRow("lower case") << QStringLiteral("at+irp20") << QByteArray("AT+IRP20");
-    }
     void commandNames() {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, name);
-        QCOMPARE(sim_options::commandName(text), name);
+        QCOMPARE(sim_options::commandName(QStringLiteral("WLSI")), QByteArray("AT+IWLSI"));
+        QCOMPARE(sim_options::commandName(QStringLiteral("iwpp0")), QByteArray("AT+IWPP0"));
     }
 
     void options_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("none") << QStringList{} << true;
         QTest::newRow("faults") << QStringList{"--silent", "WLSI",   "--error",
                                                "AT+IWLCH", "--late", "IWST0=1500",
                                                "--split",  "3",      "--vanish-after",
@@ -76,15 +58,14 @@ private slots:
 
     void networksFile() {
         QTemporaryDir dir;
-        const QString path = dir.filePath("networks.txt");
-        QFile file(path);
+        QFile file(dir.filePath("networks.txt"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(
             "home,AP,00:11:22:33:44:55,WPA2,6,40\r\n\nlab,ADHOC,02:00:00:00:00:01,NONE,1,70");
         file.close();
         QCommandLineParser parser;
         sim_options::add(parser);
-        QVERIFY(parser.parse({"velinor-sim", "--networks", path, "--silent", "WLSI"}));
+        QVERIFY(parser.parse({"velinor-sim", "--networks", file.fileName()}));
         PtyServer server;
         QString error;
         QVERIFY(sim_options::apply(parser, server, error));
@@ -97,9 +78,15 @@ private slots:
         QTemporaryDir dir;
         PtyServer server;
         QVERIFY2(server.start(), qPrintable(server.errorString()));
-        QVERIFY(server.devicePath().startsWith("/dev/"));
         const QString transcript = dir.filePath("transcript.txt");
         QVERIFY(server.setTranscriptFile(transcript));
+        // The link never replaces a file that is there.
+        const QString taken = dir.filePath("taken");
+        QFile file(taken);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("mine") == 4);
+        file.close();
+        QVERIFY(!server.setLink(taken));
+        QCOMPARE(QFileInfo(taken).size(), 4);
         const QString link = dir.filePath("ttyVelinor");
         QVERIFY2(server.setLink(link), qPrintable(server.errorString()));
         QCOMPARE(QFileInfo(link).symLinkTarget(), server.devicePath());
@@ -108,8 +95,6 @@ private slots:
         ModuleLink moduleLink(clock);
         QtSerialPort port;
         QCOMPARE(port.open(link).result, OpenResult::Ok);
-        moduleLink.SetPortHandle(&port);
-        // The tool's transaction, in real time.
         QVERIFY(moduleLink.SendCommand(&port, "AT+IWLSI=office\r"));
         moduleLink.WritePort(&port, "AT+IWLSI?\r");
         clock.pause(50);
@@ -117,46 +102,12 @@ private slots:
         // A second open of the served port fails while the first holds it.
         QtSerialPort second;
         QCOMPARE(second.open(link).result, OpenResult::Failed);
-
         QFile lines(transcript);
         QVERIFY(lines.open(QIODevice::ReadOnly));
         QCOMPARE(lines.readAll(), QByteArray("AT+IWLSI=office\\r\nAT+IWLSI?\\r\n"));
-        QCOMPARE(server.model().transcript(),
-                 (QList<QByteArray>{"AT+IWLSI=office\r", "AT+IWLSI?\r"}));
-
         port.close();
         server.stop();
         QVERIFY(!QFileInfo(link).isSymLink());
-    }
-
-    void linkDoesNotReplaceAFile() {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("taken");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("mine");
-        file.close();
-        PtyServer server;
-        QVERIFY(server.start());
-        QVERIFY(!server.setLink(path));
-        QVERIFY(!server.errorString().isEmpty());
-        server.stop();
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("mine"));
-    }
-
-    void lateReplyIsDiscarded() {
-        PtyServer server;
-        QVERIFY(server.start());
-        server.model().setDelay("AT+IWLSI", 1400);
-        server.model().setFault("AT+IWLCH", AdapterModel::Fault::Silent);
-        SystemClock clock;
-        ModuleLink moduleLink(clock);
-        QtSerialPort port;
-        QCOMPARE(port.open(server.devicePath()).result, OpenResult::Ok);
-        QVERIFY(!moduleLink.SendCommand(&port, "AT+IWLSI=office\r"));
-        clock.pause(300); // the late "I/OK" arrives now
-        QVERIFY(!moduleLink.SendCommand(&port, "AT+IWLCH=6\r"));
     }
 
     void vanishes() {
@@ -175,11 +126,8 @@ private slots:
         QVERIFY(!server.isRunning());
         // The port side is dead: nothing can be written any more.
         QCOMPARE(moduleLink.WritePort(&port, "AT+IFD\r"), quint32(0));
-        QVERIFY(moduleLink.ReadPort(&port).isEmpty());
         port.close();
-        const OpenStatus again = port.open(device);
-        QCOMPARE(again.result, OpenResult::NotFound);
-        QCOMPARE(again.errorCode, 2);
+        QCOMPARE(port.open(device).errorCode, 2);
     }
 };
 
