@@ -91,15 +91,7 @@ private slots:
                              "MAPLE-AP,ADHOC,02:11:22:33:44:55,WEP128,11,48"});
         CScanDlg dlg(b.form, b.link, b.prompts, b.log);
         dlg.OnInitDialog();
-        QCOMPARE(dlg.windowTitle(), QStringLiteral("Wireless network search"));
         QTableWidget* list = dlg.networkList();
-        QCOMPARE(list->selectionBehavior(), QAbstractItemView::SelectRows);
-        QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
-        QStringList headers;
-        for (int c = 0; c < list->columnCount(); ++c)
-            headers << list->horizontalHeaderItem(c)->text();
-        QCOMPARE(headers, (QStringList{"SSID", "Access", "MAC-Address", "Channel", "Encryption",
-                                       "Damping"}));
         QCOMPARE(list->rowCount(), 2);
         QCOMPARE(column(list, 0), (QStringList{"office", "MAPLE-AP"}));
         QCOMPARE(column(list, 1), (QStringList{"Access Point", "Ad-hoc"}));
