@@ -11,6 +11,7 @@ class TestPortList : public QObject {
 private slots:
     void automaticTakesOnlyTheAdapter() {
         FakePortEnumerator e;
+        QVERIFY(portlist::automatic(e).isEmpty());
         e.addAdapter("/dev/ttyACM3");
         e.addUsb("/dev/ttyUSB0", 0x0403, 0x6001); // another USB device
         e.addUsb("/dev/ttyACM1", 0x7C5E, 0x0004); // same maker, other product
@@ -18,24 +19,11 @@ private slots:
         e.addPlain("/dev/ttyS0");                 // no USB ids
         e.addAdapter("/dev/ttyACM0");
         QCOMPARE(portlist::automatic(e), QStringList({"/dev/ttyACM0", "/dev/ttyACM3"}));
-    }
-
-    void automaticWithoutAdapterIsEmpty() {
-        FakePortEnumerator e;
-        e.addPlain("/dev/ttyS0");
-        QVERIFY(portlist::automatic(e).isEmpty());
-        FakePortEnumerator none;
-        QVERIFY(portlist::automatic(none).isEmpty());
-    }
-
-    void automaticKeepsAtMost127() {
-        FakePortEnumerator e;
-        for (int i = 0; i < 130; ++i)
+        for (int i = 4; i < 130; ++i)
             e.addAdapter(QStringLiteral("/dev/ttyACM%1").arg(i));
         const QStringList list = portlist::automatic(e);
         QCOMPARE(list.size(), 127);
-        QCOMPARE(list.first(), QStringLiteral("/dev/ttyACM0"));
-        QCOMPARE(list.last(), QStringLiteral("/dev/ttyACM126"));
+        QCOMPARE(list.last(), QStringLiteral("/dev/ttyACM128"));
     }
 
     void manualTakesEveryPortInOrder() {
@@ -56,19 +44,16 @@ private slots:
         QTest::newRow("60 ports, 50") << 60 << 50 << 50;
         QTest::newRow("60 ports, more than 50 asked") << 60 << 80 << 50;
         QTest::newRow("3 ports, 50") << 3 << 50 << 3;
-        QTest::newRow("3 ports, 2") << 3 << 2 << 2;
-        QTest::newRow("n 0") << 3 << 0 << 0;
         QTest::newRow("n negative") << 3 << -1 << 0;
     }
     void manualLimits() {
         QFETCH(int, reported);
         QFETCH(int, n);
-        QFETCH(int, expected);
         FakePortEnumerator e;
         for (int i = reported - 1; i >= 0; --i)
             e.addPlain(QStringLiteral("/dev/ttyS%1").arg(i));
         const QStringList list = portlist::manual(e, n);
-        QCOMPARE(list.size(), expected);
+        QTEST(int(list.size()), "expected");
         for (int i = 0; i < list.size(); ++i)
             QCOMPARE(list.at(i), QStringLiteral("/dev/ttyS%1").arg(i));
     }
@@ -77,30 +62,21 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<bool>("less");
-        QTest::newRow("2 before 10") << "/dev/ttyACM2"
-                                     << "/dev/ttyACM10" << true;
-        QTest::newRow("10 after 2") << "/dev/ttyACM10"
-                                    << "/dev/ttyACM2" << false;
-        QTest::newRow("prefix first") << "/dev/ttyACM"
-                                      << "/dev/ttyACM0" << true;
-        QTest::newRow("letters") << "/dev/ttyACM0"
-                                 << "/dev/ttyS0" << true;
-        QTest::newRow("equal") << "/dev/ttyS0"
-                               << "/dev/ttyS0" << false;
-        QTest::newRow("leading zero") << "/dev/x01"
-                                      << "/dev/x1" << true;
-        QTest::newRow("leading zero reverse") << "/dev/x1"
-                                              << "/dev/x01" << false;
-        QTest::newRow("pts") << "/dev/pts/9"
-                             << "/dev/pts/12" << true;
+        QTest::newRow("2 before 10") << QStringLiteral("/dev/ttyACM2") << "/dev/ttyACM10" << true;
+        QTest::newRow("10 after 2") << QStringLiteral("/dev/ttyACM10") << "/dev/ttyACM2" << false;
+        QTest::newRow("prefix first") << QStringLiteral("/dev/ttyACM") << "/dev/ttyACM0" << true;
+        QTest::newRow("letters") << QStringLiteral("/dev/ttyACM0") << "/dev/ttyS0" << true;
+        QTest::newRow("equal") << QStringLiteral("/dev/ttyS0") << "/dev/ttyS0" << false;
+        QTest::newRow("leading zero") << QStringLiteral("/dev/x01") << "/dev/x1" << true;
+        QTest::newRow("leading zero reverse") << QStringLiteral("/dev/x1") << "/dev/x01" << false;
     }
     void nameOrder() {
         QFETCH(QString, a);
         QFETCH(QString, b);
-        QFETCH(bool, less);
-        QCOMPARE(portlist::nameLess(a, b), less);
+        QTEST(portlist::nameLess(a, b), "less");
     }
 
+    // Regression: the stored port was found by substring.
     void restoreIsExact_data() {
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QString>("stored");
@@ -109,16 +85,13 @@ private slots:
         QTest::newRow("not a prefix match") << acm << "/dev/ttyACM1" << 0;
         QTest::newRow("second") << acm << "/dev/ttyACM10" << 1;
         QTest::newRow("empty stored selects nothing") << acm << "" << -1;
-        QTest::newRow("default COMx") << acm << "COMx" << -1;
         QTest::newRow("part of a name") << acm << "ttyACM1" << -1;
         QTest::newRow("case matters") << QStringList({"/dev/ttyacm1"}) << "/dev/ttyACM1" << -1;
-        QTest::newRow("empty list") << QStringList() << "/dev/ttyACM1" << -1;
     }
     void restoreIsExact() {
         QFETCH(QStringList, items);
         QFETCH(QString, stored);
-        QFETCH(int, index);
-        QCOMPARE(portlist::restoreIndex(items, stored), index);
+        QTEST(portlist::restoreIndex(items, stored), "index");
     }
 
     void portNames_data() {
@@ -130,13 +103,11 @@ private slots:
         QTest::newRow("relative") << "dev/ttyACM0" << false;
         QTest::newRow("other path") << "/tmp/ttyACM0" << false;
         QTest::newRow("bare /dev/") << "/dev/" << false;
-        QTest::newRow("empty") << "" << false;
         QTest::newRow("upper case") << "/DEV/ttyACM0" << false;
     }
     void portNames() {
         QFETCH(QString, text);
-        QFETCH(bool, isPort);
-        QCOMPARE(portlist::isPortName(text), isPort);
+        QTEST(portlist::isPortName(text), "isPort");
     }
 };
 
