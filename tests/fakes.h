@@ -3,7 +3,10 @@
 // Small fakes of the tool's outside world, for any test.
 
 #include "app/launcher.h"
+#include "app/main_form.h"
 #include "app/prompts.h"
+#include "app/security_type.h"
+#include "app/ui_text.h"
 #include "config/file_picker.h"
 #include "link/port_enumerator.h"
 #include "link/serial_port.h"
@@ -98,6 +101,80 @@ public:
     bool writeLineSettings(const LineSettings&) override { return false; }
     int lastError() const override { return 2; }
     void clearError() override {}
+};
+
+// The main form on plain members. `controls` is what the widgets show;
+// UpdateData(true) takes it into `v` (or fails, as with a field over its limit),
+// UpdateData(false) shows `v` in it.
+class FakeForm : public MainForm {
+public:
+    FormValues v;
+    FormValues controls;
+    int security = -1;
+    bool accessPoint = false;
+    bool adHoc = false;
+    bool keyEnabled = true;
+    bool enterpriseEnabled = false;
+    bool dampingShown = false;
+    QString port;
+    QString languageText = QStringLiteral("English");
+    int language = kEnglish;
+    bool updateFails = false;
+    int updatesIn = 0;
+    int updatesOut = 0;
+    int keyFocused = 0;
+    int securityUpdates = 0;
+
+    // Fills the controls and the values alike, with the type name of the index.
+    void set(int securityIndex, const QString& key, bool ap, bool adhoc,
+             const QString& ssid = QStringLiteral("net"),
+             const QString& channel = QStringLiteral("6")) {
+        security = securityIndex;
+        controls.m_strSecurityType = security::name(securityIndex);
+        controls.m_strKey = key;
+        controls.m_strSsid = ssid;
+        controls.m_strChannel = channel;
+        accessPoint = ap;
+        adHoc = adhoc;
+        v = controls;
+    }
+
+    FormValues& values() override { return v; }
+    bool UpdateData(bool save) override {
+        if (save) {
+            ++updatesIn;
+            if (updateFails)
+                return false;
+            v = controls;
+        } else {
+            ++updatesOut;
+            controls = v;
+        }
+        return true;
+    }
+    int securityIndex() const override { return security; }
+    // Like the combo box: an index outside its entries selects nothing.
+    void setSecurityIndex(int index) override {
+        security = index >= 0 && index < security::kCount ? index : -1;
+    }
+    bool isAccessPoint() const override { return accessPoint; }
+    bool isAdHoc() const override { return adHoc; }
+    void setAccessType(bool ap, bool adhoc) override {
+        accessPoint = ap;
+        adHoc = adhoc;
+    }
+    QString selectedPort() const override { return port; }
+    QString selectedLanguageText() const override { return languageText; }
+    int GetLanguage() const override { return language; }
+    void setKeyEnabled(bool enabled) override { keyEnabled = enabled; }
+    void focusKey() override { ++keyFocused; }
+    // The field rules as the main form applies them.
+    void UpdateSecurityFields() override {
+        ++securityUpdates;
+        keyEnabled = security != security::kNone && !security::isEnterprise(security);
+        enterpriseEnabled = security::isEnterprise(security);
+    }
+    void showDamping() override { dampingShown = true; }
 };
 
 } // namespace velinor::fakes

@@ -26,65 +26,7 @@ namespace cfgtest {
 
 using namespace velinor;
 
-class FakeForm : public MainForm {
-public:
-    FormValues v;
-    // What the controls hold; UpdateData(true) copies it into v.
-    FormValues controls;
-    int security = -1;
-    bool accessPoint = false;
-    bool adHoc = false;
-    QString port;
-    QString languageText = QStringLiteral("English");
-    int language = kEnglish;
-    bool updateFails = false;
-    int updatesIn = 0;
-    int updatesOut = 0;
-    int keyFocused = 0;
-
-    // Fills the controls and the values alike, with the type name of the index.
-    void set(int securityIndex, const QString& key, bool ap, bool adhoc,
-             const QString& ssid = QStringLiteral("net"),
-             const QString& channel = QStringLiteral("6")) {
-        security = securityIndex;
-        controls.m_strSecurityType = security::name(securityIndex);
-        controls.m_strKey = key;
-        controls.m_strSsid = ssid;
-        controls.m_strChannel = channel;
-        accessPoint = ap;
-        adHoc = adhoc;
-        v = controls;
-    }
-
-    FormValues& values() override { return v; }
-    bool UpdateData(bool save) override {
-        if (save) {
-            ++updatesIn;
-            if (updateFails)
-                return false;
-            v = controls;
-        } else {
-            ++updatesOut;
-            controls = v;
-        }
-        return true;
-    }
-    int securityIndex() const override { return security; }
-    void setSecurityIndex(int index) override { security = index; }
-    bool isAccessPoint() const override { return accessPoint; }
-    bool isAdHoc() const override { return adHoc; }
-    void setAccessType(bool ap, bool adhoc) override {
-        accessPoint = ap;
-        adHoc = adhoc;
-    }
-    QString selectedPort() const override { return port; }
-    QString selectedLanguageText() const override { return languageText; }
-    int GetLanguage() const override { return language; }
-    void setKeyEnabled(bool) override {}
-    void focusKey() override { ++keyFocused; }
-    void UpdateSecurityFields() override {}
-    void showDamping() override {}
-};
+using fakes::FakeForm;
 
 struct Shown {
     QString text;

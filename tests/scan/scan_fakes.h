@@ -27,60 +27,7 @@ namespace scantest {
 
 using namespace velinor;
 
-// The main form on plain members. `controls` is what the widgets show;
-// UpdateData(true) takes it into `v`, UpdateData(false) shows `v` in it.
-class FakeForm : public MainForm {
-public:
-    FormValues v;
-    FormValues controls;
-    int security = -1;
-    bool accessPoint = false;
-    bool adHoc = false;
-    bool keyEnabled = true;
-    bool enterpriseEnabled = false;
-    bool dampingShown = false;
-    QString port;
-    int language = kEnglish;
-    int updatesIn = 0;
-    int updatesOut = 0;
-    int securityUpdates = 0;
-
-    FormValues& values() override { return v; }
-    bool UpdateData(bool save) override {
-        if (save) {
-            ++updatesIn;
-            v = controls;
-        } else {
-            ++updatesOut;
-            controls = v;
-        }
-        return true;
-    }
-    int securityIndex() const override { return security; }
-    void setSecurityIndex(int index) override {
-        security = index >= 0 && index < security::kCount ? index : -1;
-    }
-    bool isAccessPoint() const override { return accessPoint; }
-    bool isAdHoc() const override { return adHoc; }
-    void setAccessType(bool ap, bool adhoc) override {
-        accessPoint = ap;
-        adHoc = adhoc;
-    }
-    QString selectedPort() const override { return port; }
-    QString selectedLanguageText() const override {
-        return language == kEnglish ? QStringLiteral("English") : QStringLiteral("Deutsch");
-    }
-    int GetLanguage() const override { return language; }
-    void setKeyEnabled(bool enabled) override { keyEnabled = enabled; }
-    void focusKey() override {}
-    // The field rules as the main form applies them.
-    void UpdateSecurityFields() override {
-        ++securityUpdates;
-        keyEnabled = security != security::kNone && !security::isEnterprise(security);
-        enterpriseEnabled = security::isEnterprise(security);
-    }
-    void showDamping() override { dampingShown = true; }
-};
+using fakes::FakeForm;
 
 using fakes::RecordingPrompts;
 
