@@ -11,20 +11,20 @@
 // Message boxes are noted instead of shown, so that nobody has to close them; all
 // other services are the ones main() wires. Prints name=value lines; exits
 // non-zero when a run did not go as it must (the figures would mean nothing).
-#include "app/clock.h"
-#include "app/prompts.h"
-#include "app/qt_services.h"
-#include "app/services.h"
-#include "app/setup_app.h"
-#include "app/setup_dlg.h"
-#include "app/system_clock.h"
-#include "app/ui_text.h"
+#include "base/clock.h"
+#include "base/prompts.h"
+#include "ui/qt_services.h"
+#include "base/services.h"
+#include "ui/setup_app.h"
+#include "ui/setup_dlg.h"
+#include "base/system_clock.h"
+#include "base/ui_text.h"
 #include "bench/bench_util.h"
 #include "bench/heartbeat.h"
 #include "bench/sequence_floor.h"
 #include "link/qt_port_enumerator.h"
 #include "link/qt_serial_port.h"
-#include "scan/scan_dlg.h"
+#include "ui/scan_dlg.h"
 #include "sim/pty_server.h"
 
 #include <QApplication>

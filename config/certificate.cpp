@@ -1,9 +1,9 @@
 #include "config/certificate.h"
 
-#include "app/main_form.h"
-#include "app/prompts.h"
-#include "app/ui_text.h"
-#include "config/file_picker.h"
+#include "base/main_form.h"
+#include "base/prompts.h"
+#include "base/ui_text.h"
+#include "base/file_picker.h"
 #include "log/log_writer.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "config/configure.h"
 
-#include "app/main_form.h"
+#include "base/main_form.h"
 #include "link/module_link.h"
 #include "log/log_writer.h"
 #include "log/records.h"

@@ -1,9 +1,9 @@
 #include "config/input_checks.h"
 
-#include "app/main_form.h"
-#include "app/prompts.h"
-#include "app/security_type.h"
-#include "app/ui_text.h"
+#include "base/main_form.h"
+#include "base/prompts.h"
+#include "base/security_type.h"
+#include "base/ui_text.h"
 #include "config/certificate.h"
 #include "log/log_writer.h"
 

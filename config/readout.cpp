@@ -1,9 +1,9 @@
 #include "config/readout.h"
 
-#include "app/clock.h"
-#include "app/main_form.h"
-#include "app/security_type.h"
-#include "app/ui_text.h"
+#include "base/clock.h"
+#include "base/main_form.h"
+#include "base/security_type.h"
+#include "base/ui_text.h"
 #include "link/commands.h"
 #include "link/module_link.h"
 #include "log/log_writer.h"

@@ -5,7 +5,7 @@
 // copies of its bytes are sent, so that short inputs can build lines far longer
 // than the model keeps.
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "fuzz_check.h"
 #include "sim/adapter_model.h"
 

@@ -1,9 +1,9 @@
 // The certificate check over arbitrary file contents.
 
-#include "app/main_form.h"
-#include "app/prompts.h"
+#include "base/main_form.h"
+#include "base/prompts.h"
 #include "config/certificate.h"
-#include "config/file_picker.h"
+#include "base/file_picker.h"
 #include "fuzz_check.h"
 
 #include <QFile>

@@ -3,7 +3,7 @@
 // The whole input is the file. A slice of it, chosen by its first bytes, is the
 // value written back, and its last byte is the text length asked for.
 
-#include "app/ini_file.h"
+#include "base/ini_file.h"
 #include "fuzz_check.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "link/module_link.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "link/serial_port.h"
 
 namespace velinor {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/port_enumerator.h"
+#include "base/port_enumerator.h"
 
 #include <QString>
 #include <QStringList>

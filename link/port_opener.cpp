@@ -1,8 +1,8 @@
 #include "link/port_opener.h"
 
-#include "app/main_form.h"
-#include "app/prompts.h"
-#include "app/ui_text.h"
+#include "base/main_form.h"
+#include "base/prompts.h"
+#include "base/ui_text.h"
 #include "link/commands.h"
 #include "link/module_link.h"
 #include "link/serial_port.h"

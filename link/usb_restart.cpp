@@ -1,6 +1,6 @@
 #include "link/usb_restart.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "log/log_writer.h"
 
 #include <QDir>

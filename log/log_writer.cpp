@@ -1,7 +1,7 @@
 #include "log/log_writer.h"
 
-#include "app/clock.h"
-#include "app/prompts.h"
+#include "base/clock.h"
+#include "base/prompts.h"
 
 #include <cerrno>
 #include <cstring>

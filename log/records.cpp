@@ -1,7 +1,7 @@
 #include "log/records.h"
 
-#include "app/main_form.h"
-#include "app/ui_text.h"
+#include "base/main_form.h"
+#include "base/ui_text.h"
 #include "log/log_writer.h"
 
 namespace velinor {

@@ -1,7 +1,7 @@
 #include "scan/netsearch.h"
 
-#include "app/main_form.h"
-#include "app/security_type.h"
+#include "base/main_form.h"
+#include "base/security_type.h"
 #include "link/module_link.h"
 
 namespace velinor {

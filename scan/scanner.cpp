@@ -1,9 +1,9 @@
 #include "scan/scanner.h"
 
-#include "app/clock.h"
-#include "app/main_form.h"
-#include "app/prompts.h"
-#include "app/ui_text.h"
+#include "base/clock.h"
+#include "base/main_form.h"
+#include "base/prompts.h"
+#include "base/ui_text.h"
 #include "link/commands.h"
 #include "link/module_link.h"
 #include "log/log_writer.h"

@@ -1,6 +1,6 @@
 #include "sim/adapter_model.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/system_clock.h"
+#include "base/system_clock.h"
 #include "sim/adapter_model.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "sim/sim_serial_port.h"
 
-#include "app/clock.h"
+#include "base/clock.h"
 #include "sim/adapter_model.h"
 
 #include <cerrno>

@@ -2,13 +2,13 @@
 
 // Small fakes of the tool's outside world, for any test.
 
-#include "app/launcher.h"
-#include "app/main_form.h"
-#include "app/prompts.h"
-#include "app/security_type.h"
-#include "app/ui_text.h"
-#include "config/file_picker.h"
-#include "link/port_enumerator.h"
+#include "base/launcher.h"
+#include "base/main_form.h"
+#include "base/prompts.h"
+#include "base/security_type.h"
+#include "base/ui_text.h"
+#include "base/file_picker.h"
+#include "base/port_enumerator.h"
 #include "link/serial_port.h"
 
 #include <QList>

@@ -3,11 +3,11 @@
 // A wired-up bench for the Configure workflow: a form on plain members, recorded
 // message boxes, the simulated adapter on a manual clock, a log and a fake sysfs tree.
 
-#include "app/clock.h"
-#include "app/main_form.h"
-#include "app/prompts.h"
-#include "app/security_type.h"
-#include "app/ui_text.h"
+#include "base/clock.h"
+#include "base/main_form.h"
+#include "base/prompts.h"
+#include "base/security_type.h"
+#include "base/ui_text.h"
 #include "fakes.h"
 #include "link/module_link.h"
 #include "log/log_writer.h"

@@ -3,10 +3,10 @@
 // The tool's main form in-process, talking through the production serial port to
 // the adapter model served on a pseudo-terminal on a thread of its own. Real time.
 
-#include "app/services.h"
-#include "app/setup_app.h"
-#include "app/setup_dlg.h"
-#include "app/system_clock.h"
+#include "base/services.h"
+#include "ui/setup_app.h"
+#include "ui/setup_dlg.h"
+#include "base/system_clock.h"
 #include "fakes.h"
 #include "link/qt_serial_port.h"
 #include "sim/adapter_model.h"

@@ -4,9 +4,9 @@
 // programmed.
 #include "e2e_bench.h"
 
-#include "app/prompts.h"
-#include "app/ui_text.h"
-#include "scan/scan_dlg.h"
+#include "base/prompts.h"
+#include "base/ui_text.h"
+#include "ui/scan_dlg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,11 +5,11 @@
 // faults of its own into the line: a reply replaced by other bytes (in parts,
 // at given times), or the adapter unplugged after a number of reads.
 
-#include "app/clock.h"
-#include "app/services.h"
-#include "app/setup_app.h"
-#include "app/setup_dlg.h"
-#include "controls/tip_combo_box.h"
+#include "base/clock.h"
+#include "base/services.h"
+#include "ui/setup_app.h"
+#include "ui/setup_dlg.h"
+#include "ui/tip_combo_box.h"
 #include "fakes.h"
 #include "sim/adapter_model.h"
 #include "sim/sim_serial_port.h"

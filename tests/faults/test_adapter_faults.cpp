@@ -4,7 +4,7 @@
 
 #include "fault_bench.h"
 
-#include "scan/scan_dlg.h"
+#include "ui/scan_dlg.h"
 
 #include <QApplication>
 #include <QTableWidget>

@@ -4,7 +4,7 @@
 
 #include "fault_bench.h"
 
-#include "app/settings.h"
+#include "base/settings.h"
 
 #include <QDir>
 #include <QFileInfo>

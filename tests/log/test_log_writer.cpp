@@ -1,5 +1,5 @@
-#include "app/clock.h"
-#include "app/prompts.h"
+#include "base/clock.h"
+#include "base/prompts.h"
 #include "log/log_writer.h"
 
 #include <QDir>

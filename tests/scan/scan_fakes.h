@@ -4,10 +4,10 @@
 // plain members, recorded message boxes, a port that plays back scripted reads,
 // and the simulated adapter on a manual clock with a log in a temporary directory.
 
-#include "app/clock.h"
-#include "app/main_form.h"
-#include "app/security_type.h"
-#include "app/ui_text.h"
+#include "base/clock.h"
+#include "base/main_form.h"
+#include "base/security_type.h"
+#include "base/ui_text.h"
 #include "link/module_link.h"
 #include "link/serial_port.h"
 #include "log/log_writer.h"

@@ -1,6 +1,6 @@
 // The simulated adapter served on a pseudo-terminal, driven in-process through the
 // production serial port. Real time, a few seconds.
-#include "app/system_clock.h"
+#include "base/system_clock.h"
 #include "link/module_link.h"
 #include "link/qt_serial_port.h"
 #include "sim/pty_server.h"

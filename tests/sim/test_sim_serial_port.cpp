@@ -1,4 +1,4 @@
-#include "app/clock.h"
+#include "base/clock.h"
 #include "sim/adapter_model.h"
 #include "sim/sim_serial_port.h"
 

@@ -1,0 +1,29 @@
+#include "base/system_clock.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+namespace velinor {
+
+void SystemClock::pause(int ms) {
+    if (ms <= 0)
+        return;
+    QElapsedTimer waited;
+    waited.start();
+    if (QCoreApplication::instance()) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+        timer.start(ms);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    const qint64 rest = ms - waited.elapsed();
+    if (rest > 0)
+        QThread::msleep(static_cast<unsigned long>(rest));
+}
+
+} // namespace velinor

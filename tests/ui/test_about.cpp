@@ -1,0 +1,134 @@
+#include "ui/about_dlg.h"
+#include "base/settings.h"
+#include "fakes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace velinor;
+using velinor::fakes::FakeLauncher;
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(content), content.size());
+}
+
+// A small logo of the given size in the directory.
+void writeLogo(const QString& dir, QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::darkBlue);
+    QVERIFY(image.save(QDir(dir).filePath(QStringLiteral("oem.bmp")), "BMP"));
+}
+
+} // namespace
+
+class TestAbout : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    FakeLauncher m_launcher;
+
+    QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    void clickLogo(CAboutDlg& dlg) {
+        QTest::mouseClick(dlg.logo(), Qt::LeftButton, {}, QPoint(2, 2));
+    }
+
+private slots:
+    void init() {
+        QFile::remove(file("settings.ini"));
+        QFile::remove(file("oem.bmp"));
+        m_launcher = FakeLauncher();
+    }
+
+    void showsTitleVersionAndLogo() {
+        writeLogo(m_dir.path(), QSize(37, 21));
+        CAboutDlg dlg(m_launcher, m_dir.path());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Info"));
+        QCOMPARE(dlg.versionLabel()->text(), QStringLiteral("Version 1.07"));
+        QVERIFY(!dlg.noticeLabel()->text().isEmpty());
+        QVERIFY(!dlg.noticeLabel()->geometry().intersects(dlg.versionLabel()->geometry()));
+        QVERIFY(dlg.okButton()->isDefault());
+        // The logo at its own size, with the pointing hand over it only.
+        QVERIFY(dlg.logo()->isVisible());
+        QCOMPARE(dlg.logo()->size(), QSize(37, 21));
+        QCOMPARE(dlg.logo()->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(dlg.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(dlg.versionLabel()->cursor().shape(), Qt::ArrowCursor);
+    }
+
+    void clickOpensUrl_data() {
+        QTest::addColumn<QByteArray>("settings"); // null: no settings file
+        QTest::addColumn<QStringList>("opened");
+        const QStringList fallback{"https://www.velinor.example/"};
+        QTest::newRow("URL set") << QByteArray("[about]\r\nURL=https://maker.example/wlan\r\n")
+                                 << QStringList{"https://maker.example/wlan"};
+        QTest::newRow("names in other case") << QByteArray("[About]\r\nurl=http://other.example/")
+                                             << QStringList{"http://other.example/"};
+        QTest::newRow("no section") << QByteArray("[settings]\r\nlanguage=0\r\n") << fallback;
+        QTest::newRow("section without the key") << QByteArray("[about]\r\nname=x\r\n") << fallback;
+        QTest::newRow("no settings file") << QByteArray() << fallback;
+        QTest::newRow("empty URL opens nothing")
+            << QByteArray("[about]\r\nURL=\r\n") << QStringList{};
+    }
+    void clickOpensUrl() {
+        QFETCH(QByteArray, settings);
+        if (!settings.isNull())
+            writeFile(file("settings.ini"), settings);
+        writeLogo(m_dir.path(), QSize(16, 16));
+        CAboutDlg dlg(m_launcher, m_dir.path());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        clickLogo(dlg);
+        QTEST(m_launcher.opened, "opened");
+        QVERIFY(m_launcher.starts.isEmpty());
+    }
+
+    void urlIsReadAnewAtEveryClick() {
+        writeLogo(m_dir.path(), QSize(16, 16));
+        CAboutDlg dlg(m_launcher, m_dir.path());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        writeFile(file("settings.ini"), "[about]\r\nURL=https://first.example/\r\n");
+        clickLogo(dlg);
+        writeFile(file("settings.ini"), "[about]\r\nURL=https://second.example/\r\n");
+        clickLogo(dlg);
+        writeFile(file("settings.ini"), "[settings]\r\nlog=1\r\n");
+        clickLogo(dlg);
+        QCOMPARE(m_launcher.opened,
+                 (QStringList{"https://first.example/", "https://second.example/",
+                              "https://www.velinor.example/"}));
+    }
+
+    void noLogo_data() {
+        QTest::addColumn<QByteArray>("logo"); // null: no file
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("not a bitmap") << QByteArray("BM this is no picture");
+        QTest::newRow("empty") << QByteArray("");
+    }
+    void noLogo() {
+        QFETCH(QByteArray, logo);
+        if (!logo.isNull())
+            writeFile(file("oem.bmp"), logo);
+        CAboutDlg dlg(m_launcher, m_dir.path());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QVERIFY(!dlg.logo()->isVisible());
+        // Nothing to click where the logo would be.
+        QTest::mouseClick(&dlg, Qt::LeftButton, {},
+                          dlg.logo()->geometry().topLeft() + QPoint(2, 2));
+        QVERIFY(m_launcher.opened.isEmpty());
+        QVERIFY(dlg.okButton()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "test_about.moc"

@@ -1,0 +1,99 @@
+#include "ui/about_dlg.h"
+#include "ui/dialog_units.h"
+
+#include "base/launcher.h"
+#include "base/settings.h"
+
+#include <QDir>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace velinor {
+
+namespace {
+// The box in dialog units.
+constexpr int kWidthDu = 144;
+constexpr int kHeightDu = 115;
+} // namespace
+
+CAboutDlg::CAboutDlg(Launcher& launcher, QString workingDir, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      m_launcher(launcher), m_strWorkingDir(std::move(workingDir)) {
+    setWindowTitle(QStringLiteral("Info"));
+    const QRect box = dialogUnitsToPixels(0, 0, kWidthDu, kHeightDu);
+    setFixedSize(box.size());
+
+    // The labels grow to their text when the font needs more room than their
+    // dialog units give, up to the next control or the box's edge.
+    m_lblVersion = new QLabel(QStringLiteral("Version 1.07"), this);
+    m_lblVersion->setObjectName(QStringLiteral("1024"));
+    placeLabel(m_lblVersion, dialogUnitsToPixels(93, 7, 40, 8), box.width() - 2);
+
+    m_lblNotice = new QLabel(QStringLiteral("Velinor\nWLAN set-up tool"), this);
+    m_lblNotice->setObjectName(QStringLiteral("1023"));
+    placeLabel(m_lblNotice, dialogUnitsToPixels(9, 7, 68, 16), m_lblVersion->x() - 4);
+
+    // The logo is read when the box opens, at its own size; without a readable
+    // file the box simply has no logo.
+    m_logo = new QLabel(this);
+    m_logo->setObjectName(QStringLiteral("1022"));
+    const QPixmap picture(QDir(m_strWorkingDir).filePath(QString::fromLatin1(kLogoFile)));
+    const QPoint logoPos = dialogUnitsToPixels(7, 27, 0, 0).topLeft();
+    if (!picture.isNull()) {
+        m_logo->setPixmap(picture);
+        m_logo->setGeometry(QRect(logoPos, picture.size()));
+        m_logo->setCursor(Qt::PointingHandCursor);
+        m_logo->installEventFilter(this);
+    } else {
+        m_logo->setGeometry(QRect(logoPos, QSize(0, 0)));
+        m_logo->hide();
+    }
+
+    m_btnOk = new QPushButton(QStringLiteral("OK"), this);
+    m_btnOk->setObjectName(QStringLiteral("1"));
+    m_btnOk->setGeometry(dialogUnitsToPixels(47, 94, 50, 14));
+    m_btnOk->setDefault(true);
+    m_btnOk->setFocus();
+    connect(m_btnOk, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+CAboutDlg::~CAboutDlg() = default;
+
+QRect CAboutDlg::dialogUnitsToPixels(int x, int y, int width, int height) const {
+    return DialogUnitsToPixels(font(), x, y, width, height);
+}
+
+void CAboutDlg::placeLabel(QLabel* label, QRect rect, int rightLimit) {
+    const int needed = label->sizeHint().width();
+    if (needed > rect.width())
+        rect.setWidth(std::max(rect.width(), std::min(needed, rightLimit - rect.x())));
+    label->setGeometry(rect);
+}
+
+void CAboutDlg::OnLogoClicked() {
+    // Looked up anew at every click, so that an edited settings.ini counts at once.
+    const QString url = Settings(m_strWorkingDir).aboutUrl().trimmed();
+    if (url.isEmpty())
+        return;
+    m_launcher.open(url);
+}
+
+bool CAboutDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_logo && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            m_logo->rect().contains(mouse->position().toPoint())) {
+            OnLogoClicked();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace velinor

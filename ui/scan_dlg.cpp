@@ -1,0 +1,208 @@
+#include "ui/scan_dlg.h"
+
+#include "ui/dialog_units.h"
+#include "base/main_form.h"
+#include "base/prompts.h"
+#include "base/security_type.h"
+#include "base/ui_text.h"
+#include "scan/netsearch.h"
+
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <algorithm>
+
+namespace velinor {
+
+namespace {
+constexpr int kTextAccess = 518;
+constexpr int kTextMac = 519;
+constexpr int kTextChannel = 502;
+constexpr int kTextEncryption = 501;
+constexpr int kTextDamping = 509;
+constexpr int kTextRefresh = 520;
+constexpr int kTextCancel = 521;
+constexpr int kTextTitle = 522;
+constexpr int kTextNothingSelected = 526;
+
+constexpr Qt::Alignment kCentred = Qt::AlignHCenter | Qt::AlignVCenter;
+
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+} // namespace
+
+CScanDlg::CScanDlg(MainForm& form, ModuleLink& link, Prompts& prompts, EventLog& log,
+                   QWidget* parent)
+    : QDialog(parent), m_form(form), m_prompts(prompts), m_scanner(link, prompts, log, form) {
+    setWindowTitle(QString::fromUtf8("Drahtlosnetzwerk wählen"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+
+    m_listNetworks = new QTableWidget(0, ColCount, this);
+    m_listNetworks->setObjectName(QStringLiteral("list1037"));
+    m_btnOk = new QPushButton(QStringLiteral("&OK"), this);
+    m_btnOk->setObjectName(QStringLiteral("button1"));
+    m_btnOk->setDefault(true);
+    m_btnCancel = new QPushButton(QString::fromUtf8("A&bbrechen"), this);
+    m_btnCancel->setObjectName(QStringLiteral("button2"));
+    m_btnRefresh = new QPushButton(QString::fromUtf8("Aktu&alisieren"), this);
+    m_btnRefresh->setObjectName(QStringLiteral("button1038"));
+
+    // Positions in dialog units, as the dialog template has them.
+    auto place = [this](QWidget* w, int x, int y, int cx, int cy) {
+        w->setGeometry(duToPixelsX(x), duToPixelsY(y), duToPixelsX(cx), duToPixelsY(cy));
+    };
+    place(m_listNetworks, 7, 7, 437, 173);
+    place(m_btnOk, 449, 7, 50, 14);
+    place(m_btnCancel, 449, 24, 50, 14);
+    place(m_btnRefresh, 449, 42, 50, 14);
+    setFixedSize(duToPixelsX(kWidthDu), duToPixelsY(kHeightDu));
+
+    connect(m_btnOk, &QPushButton::clicked, this, &CScanDlg::OnOK);
+    connect(m_btnCancel, &QPushButton::clicked, this, &CScanDlg::reject);
+    connect(m_btnRefresh, &QPushButton::clicked, this, &CScanDlg::OnRefresh);
+}
+
+int CScanDlg::duToPixelsX(int du) const {
+    return DialogUnitsToPixels(font(), du, 0, 0, 0).x();
+}
+
+int CScanDlg::duToPixelsY(int du) const {
+    return DialogUnitsToPixels(font(), 0, du, 0, 0).y();
+}
+
+int CScanDlg::DoModal() {
+    OnInitDialog();
+    return exec();
+}
+
+void CScanDlg::OnInitDialog() {
+    m_nLangOffset = m_form.GetLanguage();
+    m_scanner.setLanguage(m_nLangOffset);
+
+    const QStringList headers = {
+        QStringLiteral("SSID"),
+        UiText(kTextAccess, m_nLangOffset),
+        UiText(kTextMac, m_nLangOffset),
+        UiText(kTextChannel, m_nLangOffset),
+        UiText(kTextEncryption, m_nLangOffset),
+        UiText(kTextDamping, m_nLangOffset),
+    };
+    for (int c = 0; c < ColCount; ++c) {
+        auto* header = new QTableWidgetItem(headers.at(c));
+        header->setTextAlignment(kCentred);
+        m_listNetworks->setHorizontalHeaderItem(c, header);
+        m_listNetworks->setColumnWidth(c, kColumnWidths[c]);
+    }
+    m_listNetworks->horizontalHeader()->setStretchLastSection(false);
+    m_listNetworks->horizontalHeader()->setSectionsClickable(false);
+    m_listNetworks->horizontalHeader()->setSortIndicatorShown(false);
+    m_listNetworks->setSortingEnabled(false);
+    m_listNetworks->verticalHeader()->hide();
+    // Rows as tight as a report list's.
+    m_listNetworks->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+    m_listNetworks->setShowGrid(true);
+    m_listNetworks->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_listNetworks->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listNetworks->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_listNetworks->setWordWrap(false);
+
+    m_btnRefresh->setText(UiText(kTextRefresh, m_nLangOffset));
+    m_btnCancel->setText(UiText(kTextCancel, m_nLangOffset));
+    setWindowTitle(UiText(kTextTitle, m_nLangOffset));
+
+    scanWithWaitCursor();
+    FillNetworkList();
+    m_listNetworks->setFocus();
+}
+
+void CScanDlg::scanWithWaitCursor() {
+    WaitCursor wait;
+    m_scanner.ScanNetworks();
+}
+
+void CScanDlg::OnRefresh() {
+    m_listNetworks->setRowCount(0);
+    scanWithWaitCursor();
+    FillNetworkList();
+}
+
+void CScanDlg::FillNetworkList() {
+    QList<ScanEntry> ordered = m_scanner.entries();
+    std::stable_sort(ordered.begin(), ordered.end(), [](const ScanEntry& a, const ScanEntry& b) {
+        return a.nDamping < b.nDamping;
+    });
+    // Each row goes on top, so the last record is added first.
+    std::reverse(ordered.begin(), ordered.end());
+    for (const ScanEntry& entry : ordered)
+        AddNetworkRow(entry);
+}
+
+void CScanDlg::AddNetworkRow(const ScanEntry& entry) {
+    const QString texts[ColCount] = {
+        QString::fromUtf8(entry.szSsid),
+        entry.bAccessPoint ? QStringLiteral("Access Point") : QStringLiteral("Ad-hoc"),
+        QString::fromUtf8(entry.szMac),
+        QString::number(entry.nChannel),
+        security::name(entry.nSecurity),
+        QString::number(entry.nDamping),
+    };
+    m_listNetworks->insertRow(0);
+    for (int c = 0; c < ColCount; ++c) {
+        auto* item = new QTableWidgetItem(texts[c]);
+        item->setTextAlignment(kCentred);
+        m_listNetworks->setItem(0, c, item);
+    }
+}
+
+int CScanDlg::selectionMark() const {
+    const QModelIndexList rows = m_listNetworks->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void CScanDlg::OnOK() {
+    const int row = selectionMark();
+    if (row < 0) {
+        m_prompts.message(UiText(kTextNothingSelected, m_nLangOffset), PromptIcon::Error);
+        return;
+    }
+    auto text = [this, row](int column) {
+        const QTableWidgetItem* item = m_listNetworks->item(row, column);
+        return item ? item->text() : QString();
+    };
+
+    // Whatever the user typed into the main form is taken first, so that showing
+    // the values again does not replace it.
+    m_form.UpdateData(true);
+    FormValues& v = m_form.values();
+    v.m_strSsid = text(ColSsid);
+    v.m_strChannel = text(ColChannel);
+    const int result = Netsearch::resultForTypeText(text(ColSecurity));
+    m_form.showDamping();
+    v.m_strDamping = QStringLiteral("%1 db").arg(text(ColDamping));
+    const bool adHoc = text(ColAccess).left(6) == QLatin1String("Ad-hoc");
+    m_form.setAccessType(!adHoc, adHoc);
+    m_form.UpdateData(false);
+    done(result);
+}
+
+void CScanDlg::reject() {
+    done(Netsearch::kCancelResult);
+}
+
+std::function<int()> ScanDialogRunner(MainForm& form, ModuleLink& link, Prompts& prompts,
+                                      EventLog& log, QWidget* parent) {
+    return [&form, &link, &prompts, &log, parent] {
+        CScanDlg dlg(form, link, prompts, log, parent);
+        return dlg.DoModal();
+    };
+}
+
+} // namespace velinor

@@ -1,0 +1,161 @@
+#include "ui/setup_app.h"
+
+#include "ui/about_dlg.h"
+#include "base/help.h"
+#include "base/services.h"
+#include "ui/setup_dlg.h"
+#include "base/ui_text.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace velinor {
+
+CSetupApp::CSetupApp(Services& services)
+    : m_services(services), m_log(services.programDir, services.clock, services.prompts,
+                                  [this] {
+                                      // The log file cannot be written: logging goes off for the
+                                      // run.
+                                      OnLogOff();
+                                      SetLogActive(false);
+                                  }),
+      m_eventLog(m_log, [this] { return m_bLogActive; }) {}
+
+CSetupApp::~CSetupApp() = default;
+
+int CSetupApp::InitInstance() {
+    CSetupDlg dlg(*this, m_services);
+    dlg.OnInitDialog();
+    dlg.exec();
+    return 0;
+}
+
+void CSetupApp::LoadPortSearch() {
+    m_settings.emplace(m_services.workingDir);
+    m_szSettingsPath = m_settings->path();
+    m_nPortSearch = m_settings->search();
+}
+
+void CSetupApp::writeSettings(const std::function<void(const Settings&)>& write) const {
+    if (m_settings)
+        write(*m_settings);
+}
+
+int CSetupApp::menuLanguage() const {
+    return m_pMainDlg ? m_pMainDlg->GetLanguage() : kGerman;
+}
+
+void CSetupApp::OnLogOn() {
+    m_bLogActive = true;
+    ReloadMenu(menuLanguage());
+    writeSettings([](const Settings& s) { s.setLog(true); });
+    if (m_pMainDlg)
+        m_pMainDlg->ApplyLanguage();
+}
+
+void CSetupApp::OnLogOff() {
+    m_bLogActive = false;
+    ReloadMenu(menuLanguage());
+    writeSettings([](const Settings& s) { s.setLog(false); });
+    if (m_pMainDlg)
+        m_pMainDlg->ApplyLanguage();
+}
+
+void CSetupApp::OnPortSearchAuto() {
+    m_nPortSearch = 1;
+    ReloadMenu(menuLanguage());
+    writeSettings([](const Settings& s) { s.setSearch(1); });
+}
+
+void CSetupApp::OnPortSearchManual() {
+    m_nPortSearch = 2;
+    ReloadMenu(menuLanguage());
+    writeSettings([](const Settings& s) { s.setSearch(2); });
+}
+
+void CSetupApp::OpenHelp() {
+    HelpOpener help(m_services.launcher, m_services.workingDir, [this] {
+        if (m_pMainDlg)
+            return m_pMainDlg->ReadLanguageSetting();
+        return Settings(m_services.workingDir).language() == kEnglish ? kEnglish : kGerman;
+    });
+    help.OpenHelp();
+}
+
+void CSetupApp::OnAppAbout() {
+    CAboutDlg dlg(m_services.launcher, m_services.workingDir, m_pMainWnd);
+    dlg.exec();
+}
+
+void CSetupApp::OnCommand(int id) {
+    switch (id) {
+    case kCmdAbout:
+        OnAppAbout();
+        break;
+    case kCmdHelp:
+        OpenHelp();
+        break;
+    case kCmdLogOn:
+    case kCmdLogOff:
+        // The form shows its values again with the new title: what the user
+        // typed and no command has taken yet is kept.
+        if (m_pMainDlg)
+            m_pMainDlg->TakeTypedValues();
+        if (id == kCmdLogOn)
+            OnLogOn();
+        else
+            OnLogOff();
+        break;
+    case kCmdPortSearchAuto:
+        OnPortSearchAuto();
+        break;
+    case kCmdPortSearchManual:
+        OnPortSearchManual();
+        break;
+    default:
+        break;
+    }
+}
+
+void CSetupApp::ReloadMenu(int langOffset) {
+    if (!m_pMainWnd)
+        return;
+    const bool english = langOffset == kEnglish;
+    auto* bar = new QMenuBar;
+    // The menu stays in the form's window, also on desktops with a global menu.
+    bar->setNativeMenuBar(false);
+    auto addEntry = [this, bar](QMenu* menu, int id, const QString& text, bool checked) {
+        QAction* action = menu->addAction(text);
+        action->setData(id);
+        action->setObjectName(QStringLiteral("menu%1").arg(id));
+        // Only the entry that carries the check mark is checkable, so the others
+        // show no empty box.
+        action->setCheckable(checked);
+        action->setChecked(checked);
+        QObject::connect(action, &QAction::triggered, bar, [this, id] { OnCommand(id); });
+    };
+
+    QMenu* log = bar->addMenu(QStringLiteral("Log"));
+    addEntry(log, kCmdLogOn, english ? QStringLiteral("activated") : QStringLiteral("aktiviert"),
+             m_bLogActive);
+    addEntry(log, kCmdLogOff,
+             english ? QStringLiteral("deactivated") : QStringLiteral("deaktiviert"),
+             !m_bLogActive);
+
+    QMenu* search = bar->addMenu(english ? QStringLiteral("Port-Search")
+                                         : QStringLiteral("Schnittstellen-Suche"));
+    addEntry(search, kCmdPortSearchAuto,
+             english ? QStringLiteral("automatic") : QStringLiteral("automatisch"),
+             m_nPortSearch == 1);
+    addEntry(search, kCmdPortSearchManual,
+             english ? QStringLiteral("manual") : QStringLiteral("manuell"), m_nPortSearch == 2);
+
+    QMenu* help = bar->addMenu(QStringLiteral("?"));
+    addEntry(help, kCmdHelp, english ? QStringLiteral("Help") : QStringLiteral("Hilfe"), false);
+    addEntry(help, kCmdAbout, english ? QStringLiteral("About") : QStringLiteral("Über"), false);
+
+    m_pMainWnd->installMenuBar(bar);
+}
+
+} // namespace velinor
