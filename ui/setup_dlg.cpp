@@ -42,22 +42,74 @@ namespace {
 // The form's size in dialog units.
 constexpr int kFormWidth = 258;
 constexpr int kFormHeight = 193;
+// A combo box shows one line; its height in the template is that of the open
+// list. The closed box gets the height of an edit field or less.
+constexpr int kClosedComboHeight = 13;
 
-struct TipRow {
-    int control;
-    int textId;
+using K = CSetupDlg::Kind;
+using S = CSetupDlg::State;
+using enum CSetupDlg::ControlId;
+constexpr int kSsidMax = CSetupDlg::kSsidMaxChars;
+constexpr int kChannelMax = CSetupDlg::kChannelMaxChars;
+constexpr int kKeyMax = CSetupDlg::kKeyMaxChars;
+
+// mutants: off
+// Dialog template 102.
+// clang-format off
+constexpr CSetupDlg::TemplateControl kTemplate[] = {
+    // id                 kind         text  fixed text          x    y    w    h  initial state          limit
+    {IDC_WLAN_GROUP,       K::Group,      0, "WLAN",             183,  49,  68,  39, S::Plain,                          -1},
+    {IDC_ENTERPRISE_GROUP, K::Group,      0, "WPA Enterprise",     6,  95, 245,  72, S::Plain,                          -1},
+    {IDC_LANGUAGE_LABEL,   K::Label,    506, nullptr,             12,   9,  51,   8, S::Exchanged,                      -1},
+    {IDC_LANGUAGE,         K::List,       0, "Deutsch\nEnglish",  87,   7,  83,  36, S::Plain,                          -1},
+    {IDC_PORT_LABEL,       K::Label,    500, nullptr,             12,  23,  64,   8, S::Exchanged,                      -1},
+    {IDC_PORT,             K::PortList,   0, nullptr,             87,  20,  83, 103, S::Plain,                          -1},
+    {IDC_DAMPING_LABEL,    K::Label,    509, nullptr,            183,   7,  34,   8, S::Exchanged | S::Hidden,          -1},
+    {IDC_DAMPING,          K::Label,      0, nullptr,            183,  17,  33,   8, S::Plain,                          -1},
+    {IDC_SSID_LABEL,       K::Label,      0, "SSID",              12,  36,  18,   8, S::Plain,                          -1},
+    {IDC_SSID,             K::Edit,       0, nullptr,             87,  33,  83,  14, S::Plain,                    kSsidMax},
+    {IDC_NETSEARCH,        K::Button,   505, nullptr,            183,  33,  50,  12, S::Plain,                          -1},
+    {IDC_SECURITY_LABEL,   K::Label,    501, nullptr,             12,  50,  52,   8, S::Exchanged,                      -1},
+    {IDC_SECURITY,         K::TipList,    0, nullptr,             87,  48,  83,  67, S::Plain,                          -1},
+    {IDC_CHANNEL_LABEL,    K::Label,    502, nullptr,             12,  64,  43,   8, S::Exchanged,                      -1},
+    {IDC_CHANNEL,          K::Edit,       0, nullptr,             87,  61,  84,  14, S::Digits,                kChannelMax},
+    {IDC_ACCESS_POINT,     K::Radio,      0, "Access Point",     191,  61,  57,  10, S::Plain,                          -1},
+    {IDC_AD_HOC,           K::Radio,      0, "Ad Hoc",           191,  73,  40,  10, S::Plain,                          -1},
+    {IDC_KEY_LABEL,        K::Label,    503, nullptr,             12,  78,  31,   8, S::Exchanged,                      -1},
+    {IDC_KEY,              K::Edit,       0, nullptr,             87,  75,  84,  14, S::Masked,                    kKeyMax},
+    {IDC_USER_LABEL,       K::Label,    511, nullptr,             13, 107,  46,   8, S::Plain,                          -1},
+    {IDC_USER,             K::Edit,       0, nullptr,             81, 104,  84,  14, S::Disabled,                       -1},
+    {IDC_DOMAIN_LABEL,     K::Label,    512, nullptr,             13, 121,  45,   8, S::Plain,                          -1},
+    {IDC_DOMAIN,           K::Edit,       0, nullptr,             81, 118,  84,  14, S::Disabled,                       -1},
+    {IDC_PASSWORD_LABEL,   K::Label,    513, nullptr,             13, 135,  41,   8, S::Plain,                          -1},
+    {IDC_PASSWORD,         K::Edit,       0, nullptr,             81, 132,  84,  14, S::Masked | S::Disabled,           -1},
+    {IDC_CERT_LABEL,       K::Label,    514, nullptr,             13, 150,  45,   8, S::Plain,                          -1},
+    {IDC_CERT_SELECT,      K::Button,   516, nullptr,             81, 147,  84,  14, S::Disabled,                       -1},
+    {IDC_READ_OUT,         K::Button,   508, nullptr,             44, 172,  50,  14, S::Plain,                          -1},
+    {IDC_CONFIGURE,        K::Button,   504, nullptr,            101, 172,  50,  14, S::Default,                        -1},
+    {IDOK,                 K::Button,   507, nullptr,            158, 172,  50,  14, S::Plain,                          -1},
 };
-// The form's tooltips in the order of their registration.
-constexpr TipRow kTips[] = {
-    {CSetupDlg::IDC_CONFIGURE, 600}, {CSetupDlg::IDC_READ_OUT, 610},
-    {CSetupDlg::IDC_NETSEARCH, 601}, {CSetupDlg::IDC_LANGUAGE, 602},
-    {CSetupDlg::IDC_SECURITY, 605},  {CSetupDlg::IDC_ACCESS_POINT, 608},
-    {CSetupDlg::IDC_AD_HOC, 609},    {CSetupDlg::IDC_KEY, 607},
-    {CSetupDlg::IDC_CHANNEL, 606},   {CSetupDlg::IDC_SSID, 604},
-    {CSetupDlg::IDC_PORT, 603},
-};
+// clang-format on
+
+// The tab order of the template; labels and group boxes take no focus.
+constexpr int kTabOrder[] = {IDC_LANGUAGE,    IDC_PORT,     IDC_NETSEARCH,    IDC_SSID,
+                             IDC_SECURITY,    IDC_CHANNEL,  IDC_ACCESS_POINT, IDC_AD_HOC,
+                             IDC_KEY,         IDC_USER,     IDC_DOMAIN,       IDC_PASSWORD,
+                             IDC_CERT_SELECT, IDC_READ_OUT, IDC_CONFIGURE,    IDOK};
+// mutants: on
 
 } // namespace
+
+std::span<const CSetupDlg::TemplateControl> CSetupDlg::formTemplate() {
+    return kTemplate;
+}
+
+const CSetupDlg::TemplateControl* CSetupDlg::templateControl(int id) {
+    for (const TemplateControl& row : kTemplate)
+        if (row.id == id)
+            return &row;
+    return nullptr;
+}
 
 CSetupDlg::CSetupDlg(CSetupApp& app, Services& services, QWidget* parent)
     : QDialog(parent), m_app(app), m_services(services), m_link(services.clock),
@@ -83,10 +135,60 @@ QRect CSetupDlg::dialogUnitsToPixels(int x, int y, int width, int height) const 
     return DialogUnitsToPixels(font(), x, y, width, height);
 }
 
-template <class T> T* CSetupDlg::place(T* widget, int id, int x, int y, int width, int height) {
-    widget->setObjectName(QStringLiteral("ctl%1").arg(id));
-    widget->setGeometry(dialogUnitsToPixels(x, y, width, height));
-    m_controls.insert(id, widget);
+QWidget* CSetupDlg::createControl(const TemplateControl& row, QWidget* parent) {
+    const QString text = row.text ? QString::fromUtf8(row.text) : QString();
+    QWidget* widget = nullptr;
+    switch (row.kind) {
+    case Kind::Label:
+        widget = new QLabel(text, parent);
+        break;
+    case Kind::Edit: {
+        auto* edit = new QLineEdit(parent);
+        if (row.state & Masked)
+            edit->setEchoMode(QLineEdit::Password);
+        edit->setValidator(new FieldValidator(edit, row.limit, (row.state & Digits) != 0));
+        widget = edit;
+        break;
+    }
+    case Kind::Button: {
+        auto* button = new QPushButton(text, parent);
+        button->setDefault((row.state & Default) != 0);
+        widget = button;
+        break;
+    }
+    case Kind::Radio:
+        widget = new QRadioButton(text, parent);
+        break;
+    case Kind::Group:
+        widget = new QGroupBox(text, parent);
+        break;
+    case Kind::List:
+    case Kind::PortList:
+    case Kind::TipList: {
+        QComboBox* box = row.kind == Kind::PortList  ? new PortComboBox(parent)
+                         : row.kind == Kind::TipList ? new CTipComboBox(parent)
+                                                     : new QComboBox(parent);
+        if (!text.isEmpty())
+            box->addItems(text.split(u'\n'));
+        widget = box;
+        break;
+    }
+    }
+    widget->setObjectName(QStringLiteral("ctl%1").arg(row.id));
+    const bool list =
+        row.kind == Kind::List || row.kind == Kind::PortList || row.kind == Kind::TipList;
+    widget->setGeometry(
+        dialogUnitsToPixels(row.x, row.y, row.width, list ? kClosedComboHeight : row.height));
+    if (list) {
+        const int hint = widget->sizeHint().height();
+        if (hint < widget->height())
+            widget->setFixedHeight(hint);
+    }
+    if (row.state & Hidden)
+        widget->hide();
+    if (row.state & Disabled)
+        widget->setEnabled(false);
+    m_controls.insert(row.id, widget);
     return widget;
 }
 
@@ -98,93 +200,54 @@ void CSetupDlg::createControls() {
     m_client = new QWidget(this);
     m_client->setFixedSize(dialogUnitsToPixels(0, 0, kFormWidth, kFormHeight).size());
     m_layout->addWidget(m_client);
-    QWidget* c = m_client;
 
     // A slim bar under the buttons shows how far an exchange with the adapter
     // has come; it is visible only while one runs and carries no text.
-    m_progress = new QProgressBar(c);
+    m_progress = new QProgressBar(m_client);
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->setTextVisible(false);
     m_progress->setGeometry(dialogUnitsToPixels(44, 188, 164, 3));
     m_progress->hide();
 
-    // The group boxes first, so that they lie below the controls they frame.
-    place(new QGroupBox(QStringLiteral("WLAN"), c), IDC_WLAN_GROUP, 183, 49, 68, 39);
-    place(new QGroupBox(QStringLiteral("WPA Enterprise"), c), IDC_ENTERPRISE_GROUP, 6, 95, 245, 72);
+    for (const TemplateControl& row : kTemplate)
+        createControl(row, m_client);
 
-    // A combo box shows one line; its height in the template is that of the
-    // open list. The closed box gets the height of an edit field or less.
-    const int comboHeightUnits = 13;
-    auto combo = [&](QComboBox* box, int id, int x, int y, int width) {
-        place(box, id, x, y, width, comboHeightUnits);
-        const int hint = box->sizeHint().height();
-        if (hint < box->height())
-            box->setFixedHeight(hint);
-        return box;
-    };
+    m_labelLanguage = find<QLabel>(IDC_LANGUAGE_LABEL);
+    m_comboLanguage = find<QComboBox>(IDC_LANGUAGE);
+    m_labelPort = find<QLabel>(IDC_PORT_LABEL);
+    m_comboPort = find<PortComboBox>(IDC_PORT);
+    m_labelDamping = find<QLabel>(IDC_DAMPING_LABEL);
+    m_labelDampingValue = find<QLabel>(IDC_DAMPING);
+    m_editSsid = find<QLineEdit>(IDC_SSID);
+    m_btnNetsearch = find<QPushButton>(IDC_NETSEARCH);
+    m_labelSecurity = find<QLabel>(IDC_SECURITY_LABEL);
+    m_comboSecurity = find<CTipComboBox>(IDC_SECURITY);
+    m_labelChannel = find<QLabel>(IDC_CHANNEL_LABEL);
+    m_editChannel = find<QLineEdit>(IDC_CHANNEL);
+    m_radioAccessPoint = find<QRadioButton>(IDC_ACCESS_POINT);
+    m_radioAdHoc = find<QRadioButton>(IDC_AD_HOC);
+    m_labelKey = find<QLabel>(IDC_KEY_LABEL);
+    m_editKey = find<QLineEdit>(IDC_KEY);
+    m_labelUser = find<QLabel>(IDC_USER_LABEL);
+    m_editUser = find<QLineEdit>(IDC_USER);
+    m_labelDomain = find<QLabel>(IDC_DOMAIN_LABEL);
+    m_editDomain = find<QLineEdit>(IDC_DOMAIN);
+    m_labelPassword = find<QLabel>(IDC_PASSWORD_LABEL);
+    m_editPassword = find<QLineEdit>(IDC_PASSWORD);
+    m_labelCert = find<QLabel>(IDC_CERT_LABEL);
+    m_btnCert = find<QPushButton>(IDC_CERT_SELECT);
+    m_btnReadOut = find<QPushButton>(IDC_READ_OUT);
+    m_btnConfigure = find<QPushButton>(IDC_CONFIGURE);
+    m_btnQuit = find<QPushButton>(IDOK);
+    m_keyValidator = m_editKey->findChild<FieldValidator*>();
 
-    m_labelLanguage = place(new QLabel(c), IDC_LANGUAGE_LABEL, 12, 9, 51, 8);
-    m_comboLanguage = new QComboBox(c);
-    m_comboLanguage->addItems({QStringLiteral("Deutsch"), QStringLiteral("English")});
-    combo(m_comboLanguage, IDC_LANGUAGE, 87, 7, 83);
-    m_labelPort = place(new QLabel(c), IDC_PORT_LABEL, 12, 23, 64, 8);
-    m_comboPort = new PortComboBox(c);
-    combo(m_comboPort, IDC_PORT, 87, 20, 83);
-    m_labelDamping = place(new QLabel(c), IDC_DAMPING_LABEL, 183, 7, 34, 8);
-    m_labelDamping->hide();
-    m_labelDampingValue = place(new QLabel(c), IDC_DAMPING, 183, 17, 33, 8);
-    place(new QLabel(QStringLiteral("SSID"), c), IDC_SSID_LABEL, 12, 36, 18, 8);
-    m_editSsid = place(new QLineEdit(c), IDC_SSID, 87, 33, 83, 14);
-    m_editSsid->setValidator(new FieldValidator(m_editSsid, kSsidMaxChars, false));
-    m_btnNetsearch = place(new QPushButton(c), IDC_NETSEARCH, 183, 33, 50, 12);
-    m_labelSecurity = place(new QLabel(c), IDC_SECURITY_LABEL, 12, 50, 52, 8);
-    m_comboSecurity = new CTipComboBox(c);
+    // The security types are the selector's entries; none is selected at start.
     for (int i = 0; i < security::kCount; ++i)
         m_comboSecurity->addItem(security::name(i));
     m_comboSecurity->setCurrentIndex(-1);
-    combo(m_comboSecurity, IDC_SECURITY, 87, 48, 83);
-    m_labelChannel = place(new QLabel(c), IDC_CHANNEL_LABEL, 12, 64, 43, 8);
-    m_editChannel = place(new QLineEdit(c), IDC_CHANNEL, 87, 61, 84, 14);
-    m_editChannel->setValidator(new FieldValidator(m_editChannel, kChannelMaxChars, true));
-    m_radioAccessPoint = place(new QRadioButton(QStringLiteral("Access Point"), c),
-                               IDC_ACCESS_POINT, 191, 61, 57, 10);
-    m_radioAdHoc =
-        place(new QRadioButton(QStringLiteral("Ad Hoc"), c), IDC_AD_HOC, 191, 73, 40, 10);
-    m_labelKey = place(new QLabel(c), IDC_KEY_LABEL, 12, 78, 31, 8);
-    m_editKey = place(new QLineEdit(c), IDC_KEY, 87, 75, 84, 14);
-    m_editKey->setEchoMode(QLineEdit::Password);
-    m_keyValidator = new FieldValidator(m_editKey, kKeyMaxChars, false);
-    m_editKey->setValidator(m_keyValidator);
-    m_labelUser = place(new QLabel(c), IDC_USER_LABEL, 13, 107, 46, 8);
-    m_editUser = place(new QLineEdit(c), IDC_USER, 81, 104, 84, 14);
-    m_editUser->setValidator(new FieldValidator(m_editUser, -1, false));
-    m_labelDomain = place(new QLabel(c), IDC_DOMAIN_LABEL, 13, 121, 45, 8);
-    m_editDomain = place(new QLineEdit(c), IDC_DOMAIN, 81, 118, 84, 14);
-    m_editDomain->setValidator(new FieldValidator(m_editDomain, -1, false));
-    m_labelPassword = place(new QLabel(c), IDC_PASSWORD_LABEL, 13, 135, 41, 8);
-    m_editPassword = place(new QLineEdit(c), IDC_PASSWORD, 81, 132, 84, 14);
-    m_editPassword->setEchoMode(QLineEdit::Password);
-    m_editPassword->setValidator(new FieldValidator(m_editPassword, -1, false));
-    m_labelCert = place(new QLabel(c), IDC_CERT_LABEL, 13, 150, 45, 8);
-    m_btnCert = place(new QPushButton(c), IDC_CERT_SELECT, 81, 147, 84, 14);
-    m_btnReadOut = place(new QPushButton(c), IDC_READ_OUT, 44, 172, 50, 14);
-    m_btnConfigure = place(new QPushButton(c), IDC_CONFIGURE, 101, 172, 50, 14);
-    m_btnQuit = place(new QPushButton(c), IDOK, 158, 172, 50, 14);
 
-    // The enterprise fields start disabled; nothing is selected yet.
-    for (QWidget* w : {static_cast<QWidget*>(m_editUser), static_cast<QWidget*>(m_editDomain),
-                       static_cast<QWidget*>(m_editPassword), static_cast<QWidget*>(m_btnCert)})
-        w->setEnabled(false);
-
-    // Enter in an edit field or a combo box presses Configure.
-    m_btnConfigure->setDefault(true);
-
-    const int tabOrder[] = {IDC_LANGUAGE,    IDC_PORT,     IDC_NETSEARCH,    IDC_SSID,
-                            IDC_SECURITY,    IDC_CHANNEL,  IDC_ACCESS_POINT, IDC_AD_HOC,
-                            IDC_KEY,         IDC_USER,     IDC_DOMAIN,       IDC_PASSWORD,
-                            IDC_CERT_SELECT, IDC_READ_OUT, IDC_CONFIGURE,    IDOK};
-    for (size_t i = 0; i + 1 < std::size(tabOrder); ++i)
-        setTabOrder(control(tabOrder[i]), control(tabOrder[i + 1]));
+    for (size_t i = 0; i + 1 < std::size(kTabOrder); ++i)
+        setTabOrder(control(kTabOrder[i]), control(kTabOrder[i + 1]));
 
     connect(m_btnConfigure, &QPushButton::clicked, this, &CSetupDlg::OnConfigure);
     connect(m_btnReadOut, &QPushButton::clicked, this, &CSetupDlg::OnReadOut);
@@ -430,174 +493,6 @@ void CSetupDlg::onSecurityEntryChosen(int index) {
     // A choice in the list that changed the type has run the rules already.
     if (index != m_nRulesIndex || index != m_comboSecurity->currentIndex())
         UpdateSecurityFields();
-}
-
-// ---- Settings file ----
-
-QString CSetupDlg::GetSettingsPath() const {
-    return m_szSettingsPath;
-}
-
-int CSetupDlg::ReadLanguageSetting() {
-    const int stored = m_settings ? m_settings->language() : kGerman;
-    if (stored == kEnglish) {
-        m_comboLanguage->setCurrentIndex(1);
-        return kEnglish;
-    }
-    m_comboLanguage->setCurrentIndex(0);
-    return kGerman;
-}
-
-void CSetupDlg::WriteLanguageSetting(int offset) {
-    if (m_settings)
-        m_settings->setLanguage(offset);
-}
-
-int CSetupDlg::ReadLogSetting() {
-    return m_settings ? m_settings->logInt() : 0;
-}
-
-bool CSetupDlg::RestoreLogSetting() {
-    const bool on = m_settings && m_settings->logText() == QLatin1String("1");
-    if (on)
-        m_app.OnLogOn();
-    else
-        m_app.OnLogOff();
-    return on;
-}
-
-void CSetupDlg::SavePortSetting(const QString& text) {
-    if (m_settings && portlist::isPortName(text))
-        m_settings->setPort(text);
-}
-
-void CSetupDlg::OnSelchangePort() {
-    if (m_comboPort->currentIndex() >= 0)
-        SavePortSetting(m_comboPort->currentText());
-}
-
-// ---- Languages ----
-
-void CSetupDlg::SetLanguage(int offset) {
-    m_nLangOffset = offset;
-    ApplyLanguage();
-}
-
-void CSetupDlg::TakeTypedValues() {
-    takeValues(false);
-}
-
-void CSetupDlg::ApplyLanguage() {
-    const int lang = m_nLangOffset;
-    m_strPortLabel = UiText(500, lang);
-    m_strLanguageLabel = UiText(506, lang);
-    m_strSecurityLabel = UiText(501, lang);
-    m_strChannelLabel = UiText(502, lang);
-    m_strKeyLabel = UiText(503, lang);
-    m_strDampingLabel = UiText(509, lang);
-
-    m_btnNetsearch->setText(UiText(505, lang));
-    m_btnConfigure->setText(UiText(504, lang));
-    m_btnQuit->setText(UiText(507, lang));
-    m_btnReadOut->setText(UiText(508, lang));
-    m_labelUser->setText(UiText(511, lang));
-    m_labelDomain->setText(UiText(512, lang));
-    m_labelPassword->setText(UiText(513, lang));
-    m_labelCert->setText(UiText(514, lang));
-    m_btnCert->setText(UiText(516, lang));
-
-    // The menu follows the language whatever the port search mode.
-    m_app.ReloadMenu(lang);
-
-    if (m_app.IsLogActive())
-        setWindowTitle(lang == kEnglish ? QStringLiteral("Velinor (log active)")
-                                        : QStringLiteral("Velinor (log aktiv)"));
-    else
-        setWindowTitle(QStringLiteral("Velinor"));
-
-    UpdateData(false);
-    fitLabels();
-}
-
-void CSetupDlg::fitLabels() const {
-    // A label may be wider than its place in the template when the font's
-    // letters are wider than the average; it then grows up to the control on
-    // its right.
-    struct Room {
-        int id;
-        int x;
-        int y;
-        int width;
-        int rightEdge;
-    };
-    static constexpr Room kRooms[] = {
-        {IDC_LANGUAGE_LABEL, 12, 9, 51, 85},   {IDC_PORT_LABEL, 12, 23, 64, 85},
-        {IDC_SSID_LABEL, 12, 36, 18, 85},      {IDC_SECURITY_LABEL, 12, 50, 52, 85},
-        {IDC_CHANNEL_LABEL, 12, 64, 43, 85},   {IDC_KEY_LABEL, 12, 78, 31, 85},
-        {IDC_USER_LABEL, 13, 107, 46, 79},     {IDC_DOMAIN_LABEL, 13, 121, 45, 79},
-        {IDC_PASSWORD_LABEL, 13, 135, 41, 79}, {IDC_CERT_LABEL, 13, 150, 45, 79},
-        {IDC_DAMPING_LABEL, 183, 7, 34, 251},  {IDC_DAMPING, 183, 17, 33, 251},
-    };
-    for (const Room& room : kRooms) {
-        QWidget* label = control(room.id);
-        const QRect place = dialogUnitsToPixels(room.x, room.y, room.width, 8);
-        const int roomWidth = dialogUnitsToPixels(room.x, 0, room.rightEdge - room.x, 0).width();
-        const int wanted = std::max(place.width(), label->sizeHint().width());
-        label->setGeometry(place.x(), place.y(), std::min(wanted, roomWidth), place.height());
-    }
-}
-
-void CSetupDlg::OnSelchangeLanguage() {
-    const int item = m_comboLanguage->currentIndex();
-    if (item != 0 && item != 1)
-        return;
-    const int offset = item == 1 ? kEnglish : kGerman;
-    // What the user typed and no command has taken yet survives the new texts.
-    TakeTypedValues();
-    WriteLanguageSetting(offset);
-    SetLanguage(offset);
-    InitToolTips();
-}
-
-void CSetupDlg::InitToolTips() {
-    for (const TipRow& row : kTips) {
-        QString text;
-        if (UiText(row.textId, m_nLangOffset, &text))
-            control(row.control)->setToolTip(text);
-    }
-    for (int i = 0; i < security::kCount; ++i)
-        m_comboSecurity->SetItemTip(i, UiText(611 + i, m_nLangOffset));
-}
-
-// ---- Port list ----
-
-void CSetupDlg::OnDropdownPort() {
-    if (m_app.GetPortSearch() == 1)
-        FillPortListAutomatic();
-    else
-        FillPortListManual(portlist::kMaxManual);
-}
-
-void CSetupDlg::FillPortListAutomatic() {
-    m_comboPort->clear();
-    m_comboPort->addItems(portlist::automatic(m_services.ports));
-    m_comboPort->setCurrentIndex(-1);
-}
-
-void CSetupDlg::FillPortListManual(int count) {
-    m_comboPort->clear();
-    m_comboPort->addItems(portlist::manual(m_services.ports, count));
-    m_comboPort->setCurrentIndex(-1);
-}
-
-void CSetupDlg::RestorePortSetting() {
-    FillPortListAutomatic();
-    QStringList items;
-    for (int i = 0; i < m_comboPort->count(); ++i)
-        items.append(m_comboPort->itemText(i));
-    const int index = portlist::restoreIndex(items, m_settings ? m_settings->port() : QString());
-    if (index >= 0)
-        m_comboPort->setCurrentIndex(index);
 }
 
 // ---- Commands ----

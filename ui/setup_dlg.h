@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <optional>
+#include <span>
 
 class QAction;
 class QGroupBox;
@@ -81,6 +82,41 @@ public:
         IDC_CERT_LABEL = 1034,
         IDC_CERT_SELECT = 1035,
     };
+
+    // The kinds of control in the form's template.
+    enum class Kind { Label, Edit, Button, Radio, Group, List, PortList, TipList };
+    // Initial states and notes of a control in the template.
+    enum State : unsigned {
+        Plain = 0,
+        Hidden = 1u << 0,
+        Disabled = 1u << 1,
+        Masked = 1u << 2,    // an edit field whose input is masked
+        Digits = 1u << 3,    // an edit field that takes digits only
+        Default = 1u << 4,   // the default button: Enter presses it
+        Exchanged = 1u << 5, // a label whose text the form exchange shows
+    };
+    // One control of the form's template: position and size in dialog units; a
+    // drop-down list's height is that of its open list. A text id (0 for none)
+    // names the catalogue text that follows the language; otherwise `text` is
+    // the template's own (a list's items, one a line). `limit` is the number of
+    // characters an edit field takes (-1: no limit).
+    struct TemplateControl {
+        int id;
+        Kind kind;
+        int textId;
+        const char* text;
+        int x;
+        int y;
+        int width;
+        int height;
+        unsigned state;
+        int limit;
+    };
+    // The form's template in the order the controls are created (the group
+    // boxes first, so that they lie below the controls they frame).
+    static std::span<const TemplateControl> formTemplate();
+    // The template's row of a control (nullptr for an unknown id).
+    static const TemplateControl* templateControl(int id);
 
     static constexpr int kSsidMaxChars = 32;
     static constexpr int kKeyMaxChars = 63;
@@ -173,7 +209,8 @@ protected:
 
 private:
     void createControls();
-    template <class T> T* place(T* widget, int id, int x, int y, int width, int height);
+    QWidget* createControl(const TemplateControl& row, QWidget* parent);
+    template <class T> T* find(int id) const { return qobject_cast<T*>(m_controls.value(id)); }
     // Takes the values from the controls; with checkLimits false every value is
     // taken whole, without a message.
     bool takeValues(bool checkLimits);
