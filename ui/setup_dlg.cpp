@@ -184,6 +184,8 @@ QWidget* CSetupDlg::createControl(const TemplateControl& row, QWidget* parent) {
         if (hint < widget->height())
             widget->setFixedHeight(hint);
     }
+    if (auto* tipList = qobject_cast<CTipComboBox*>(widget))
+        tipList->setDroppedHeight(dialogUnitsToPixels(0, 0, 0, row.height).height());
     if (row.state & Hidden)
         widget->hide();
     if (row.state & Disabled)

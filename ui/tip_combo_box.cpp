@@ -32,7 +32,13 @@ QString CTipComboBox::GetItemTip(int index) const {
 void CTipComboBox::updateListSize() {
     m_wndList->attachModel();
     m_nListWidth = width();
-    m_nListHeight = std::max(1, maxVisibleItems()) * m_wndList->rowHeight();
+    m_nListHeight = m_nDroppedHeight > 0 ? std::max(0, m_nDroppedHeight - height())
+                                         : std::max(1, maxVisibleItems()) * m_wndList->rowHeight();
+}
+
+void CTipComboBox::setDroppedHeight(int pixels) {
+    m_nDroppedHeight = std::max(0, pixels);
+    updateListSize();
 }
 
 void CTipComboBox::ShowTipList(bool show) {

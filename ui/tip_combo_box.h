@@ -24,6 +24,11 @@ public:
     bool isTipListVisible() const;
     CTipListCtrl* tipList() const { return m_wndList; }
 
+    // The height of the open list from the box's top, as the dialog template
+    // gives it; the list's room is what lies below the closed box. Without it
+    // the room is that of the combo box's own list (maxVisibleItems rows).
+    void setDroppedHeight(int pixels);
+
     int listWidth() const { return m_nListWidth; }
     int listHeight() const { return m_nListHeight; }
 
@@ -43,8 +48,8 @@ protected:
 private:
     friend class CTipListCtrl;
 
-    // The list's room: the combo box's width, and as high as the combo box's
-    // own drop-down list (maxVisibleItems rows).
+    // The list's room: the combo box's width, and the dropped-down height below
+    // the closed box.
     void updateListSize();
     void toggleTipList(quint64 timestamp);
     // Called by the list when it has closed.
@@ -53,6 +58,7 @@ private:
     CTipListCtrl* m_wndList = nullptr;
     int m_nListHeight = 0;
     int m_nListWidth = 0;
+    int m_nDroppedHeight = 0; // 0: not given
     QString m_strTip;
     // Time stamp of the press that opened or closed the list, so that the
     // double-click and a replayed press of the same click do not toggle again.

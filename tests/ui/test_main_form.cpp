@@ -1,12 +1,12 @@
 #include "base/clock.h"
 #include "base/services.h"
 #include "base/settings.h"
+#include "base/ui_text.h"
+#include "fakes.h"
 #include "ui/setup_app.h"
 #include "ui/setup_dlg.h"
-#include "base/ui_text.h"
 #include "ui/tip_combo_box.h"
 #include "ui/tip_list_ctrl.h"
-#include "fakes.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -549,6 +550,33 @@ private slots:
         for (int id : {1031, 1032, 1033, 1035})
             QVERIFY(d.control(id)->isEnabled());
         QVERIFY(!b.edit(1009)->isEnabled());
+    }
+
+    // The tip list's room is the template's dropped-down height below the closed
+    // box: whole rows only, and a scroll bar when not all entries fit.
+    void tipListHasTemplateHeight_data() {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<bool>("scrolls");
+        QTest::newRow("seven entries do not fit") << 7 << true;
+        QTest::newRow("three entries fit") << 3 << false;
+    }
+    void tipListHasTemplateHeight() {
+        QFETCH(int, entries);
+        Bench b;
+        CSetupDlg& d = b.start();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        CTipComboBox* combo = b.security();
+        while (combo->count() > entries)
+            combo->removeItem(combo->count() - 1);
+        combo->ShowTipList(true);
+        CTipListCtrl* list = combo->tipList();
+        const int room = d.dialogUnitsToPixels(0, 0, 0, 67).height() - combo->height();
+        QCOMPARE(combo->listHeight(), room);
+        const int row = list->rowHeight();
+        const int rows = std::min(entries, room / row);
+        QCOMPARE(list->height(), rows * row + 4);
+        QTEST(rows < entries, "scrolls");
+        QTEST(list->verticalScrollBar()->isVisible(), "scrolls");
     }
 
     void f1OpensHelpOncePerPress() {
