@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QProgressBar>
+#include <QTimer>
 #include <QWidget>
 
 namespace velinor {
@@ -27,6 +28,9 @@ BusyScope::~BusyScope() {
     QCoreApplication::processEvents();
     qApp->removeEventFilter(this);
     suspend();
+    // The handler that ran the exchange returns first; then the form closes.
+    if (m_closeRequested && m_form)
+        QTimer::singleShot(0, m_form.data(), [form = m_form.data()] { form->close(); });
 }
 
 void BusyScope::suspend() {
@@ -64,6 +68,8 @@ bool BusyScope::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!m_form || !widget || (widget != m_form && !m_form->isAncestorOf(widget)))
         return false;
+    if (event->type() == QEvent::Close && widget == m_form)
+        m_closeRequested = true;
     event->ignore(); // a close event is accepted unless told otherwise
     return true;
 }

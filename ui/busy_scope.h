@@ -13,8 +13,9 @@ namespace velinor {
 // While an exchange with the adapter runs: the wait cursor, the progress bar
 // under the buttons, and no clicks or keys for the form. Input meant for the
 // form is thrown away, not kept for later; message boxes shown meanwhile are
-// windows of their own and work as usual. The close box does nothing until
-// the exchange has ended.
+// windows of their own and work as usual. A request to close the form (close
+// box, Alt+F4, the window manager) is the one exception: it is remembered and
+// carried out once the scope has ended, after the exchange and its message.
 class BusyScope : public QObject, public ProgressSink {
 public:
     BusyScope(QWidget* form, QProgressBar* bar, ModuleLink& link);
@@ -36,6 +37,7 @@ private:
     QPointer<QProgressBar> m_bar;
     ModuleLink& m_link;
     bool m_cursor = false;
+    bool m_closeRequested = false;
 };
 
 } // namespace velinor

@@ -182,6 +182,30 @@ private slots:
         QCOMPARE(b.ini(), before);
     }
 
+    // A close request during an exchange is carried out once the exchange and its
+    // message have ended; other input, even Escape, is thrown away.
+    void closeRequestDuringExchange_data() {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("close box") << true;
+        QTest::newRow("Escape") << false;
+    }
+    void closeRequestDuringExchange() {
+        QFETCH(bool, closeBox);
+        Bench b;
+        CSetupDlg& d = b.start();
+        if (closeBox)
+            QCoreApplication::postEvent(&d, new QCloseEvent);
+        else
+            QCoreApplication::postEvent(&d, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+        d.OnReadOut();
+        QCOMPARE(b.prompts.shown.size(), 1);
+        QVERIFY(d.isVisible());
+        QCoreApplication::processEvents();
+        QCOMPARE(d.isVisible(), !closeBox);
+        if (closeBox)
+            QCOMPARE(d.result(), int(QDialog::Rejected));
+    }
+
     void logSetting_data() {
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<int>("language");
