@@ -22,6 +22,9 @@ struct Services {
     QString workingDir; // settings.ini, the help file and the logo live here
     QString programDir; // log.txt lives here
     QString sysfsRoot;  // "/sys" in production: the USB devices' switches
+    // The installed shared data: the help file and the logo when the working
+    // directory has none. Empty: looked for in the working directory only.
+    QString dataDir = QString();
 };
 
 } // namespace velinor

@@ -105,6 +105,14 @@ constexpr Entry kCatalogue[] = {
      "Virtual COM-Port, found in device manager at \"Data links (COM and LPT)\"\\\"Connect-One "
      "iChip "
      "Sabalo (COMx)\""},
+    // The tool's own texts, from 900 on: the help file and its viewer.
+    {900, "Die Hilfedatei %1 wurde nicht gefunden.\nGesucht in: %2",
+     "The help file %1 was not found.\nLooked in: %2"},
+    {901,
+     "Kein Programm kann die Hilfedatei %1 anzeigen.\nBitte kchmviewer oder xchm installieren "
+     "(z. B. mit: sudo apt install kchmviewer).",
+     "No program can show the help file %1.\nPlease install kchmviewer or xchm (for example: "
+     "sudo apt install kchmviewer)."},
     {kTitleId, "Velinor", "Velinor"},
 };
 

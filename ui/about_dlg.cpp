@@ -1,10 +1,10 @@
 #include "ui/about_dlg.h"
 #include "ui/dialog_units.h"
 
+#include "base/data_files.h"
 #include "base/launcher.h"
 #include "base/settings.h"
 
-#include <QDir>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
@@ -21,7 +21,8 @@ constexpr int kWidthDu = 144;
 constexpr int kHeightDu = 115;
 } // namespace
 
-CAboutDlg::CAboutDlg(Launcher& launcher, QString workingDir, QWidget* parent)
+CAboutDlg::CAboutDlg(Launcher& launcher, QString workingDir, QWidget* parent,
+                     const QString& dataDir)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       m_launcher(launcher), m_strWorkingDir(std::move(workingDir)) {
@@ -43,7 +44,8 @@ CAboutDlg::CAboutDlg(Launcher& launcher, QString workingDir, QWidget* parent)
     // file the box simply has no logo.
     m_logo = new QLabel(this);
     m_logo->setObjectName(QStringLiteral("1022"));
-    const QPixmap picture(QDir(m_strWorkingDir).filePath(QString::fromLatin1(kLogoFile)));
+    const QString logoPath = FindDataFile(QString::fromLatin1(kLogoFile), m_strWorkingDir, dataDir);
+    const QPixmap picture = logoPath.isEmpty() ? QPixmap() : QPixmap(logoPath);
     const QPoint logoPos = dialogUnitsToPixels(7, 27, 0, 0).topLeft();
     if (!picture.isNull()) {
         m_logo->setPixmap(picture);

@@ -11,13 +11,15 @@ namespace velinor {
 class Launcher;
 
 // The About box: the maker's notice, the version and the logo "oem.bmp" of the
-// working directory; a click on the logo opens the address from settings.ini.
+// working directory, else of the installed data directory (when given); a click
+// on the logo opens the address from settings.ini.
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
     static constexpr const char* kLogoFile = "oem.bmp";
 
-    CAboutDlg(Launcher& launcher, QString workingDir, QWidget* parent = nullptr);
+    CAboutDlg(Launcher& launcher, QString workingDir, QWidget* parent = nullptr,
+              const QString& dataDir = QString());
     ~CAboutDlg() override;
 
     // The logo control (1022); shows no picture when the logo could not be read.

@@ -1,12 +1,13 @@
 #include "ui/desktop_tool.h"
 
-#include "ui/qt_services.h"
+#include "base/data_files.h"
 #include "base/services.h"
 #include "base/settings.h"
-#include "ui/setup_app.h"
 #include "base/system_clock.h"
 #include "base/ui_text.h"
 #include "link/qt_serial_port.h"
+#include "ui/qt_services.h"
+#include "ui/setup_app.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,7 +28,7 @@ int RunDesktopTool(PortEnumerator& ports, const QString& sysfsRoot) {
                       prompts,    launcher,
                       ports,      certificatePicker,
                       workingDir, QCoreApplication::applicationDirPath(),
-                      sysfsRoot};
+                      sysfsRoot,  InstalledDataDir()};
     CSetupApp app(services);
     return app.InitInstance();
 }

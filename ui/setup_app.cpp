@@ -1,10 +1,10 @@
 #include "ui/setup_app.h"
 
-#include "ui/about_dlg.h"
 #include "base/help.h"
 #include "base/services.h"
-#include "ui/setup_dlg.h"
 #include "base/ui_text.h"
+#include "ui/about_dlg.h"
+#include "ui/setup_dlg.h"
 
 #include <QAction>
 #include <QMenu>
@@ -75,16 +75,17 @@ void CSetupApp::OnPortSearchManual() {
 }
 
 void CSetupApp::OpenHelp() {
-    HelpOpener help(m_services.launcher, m_services.workingDir, [this] {
-        if (m_pMainDlg)
-            return m_pMainDlg->ReadLanguageSetting();
-        return Settings(m_services.workingDir).language() == kEnglish ? kEnglish : kGerman;
-    });
+    HelpOpener help(
+        m_services.launcher, m_services.prompts, m_services.workingDir, m_services.dataDir, [this] {
+            if (m_pMainDlg)
+                return m_pMainDlg->ReadLanguageSetting();
+            return Settings(m_services.workingDir).language() == kEnglish ? kEnglish : kGerman;
+        });
     help.OpenHelp();
 }
 
 void CSetupApp::OnAppAbout() {
-    CAboutDlg dlg(m_services.launcher, m_services.workingDir, m_pMainWnd);
+    CAboutDlg dlg(m_services.launcher, m_services.workingDir, m_pMainWnd, m_services.dataDir);
     dlg.exec();
 }
 

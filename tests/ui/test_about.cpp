@@ -1,6 +1,6 @@
-#include "ui/about_dlg.h"
 #include "base/settings.h"
 #include "fakes.h"
+#include "ui/about_dlg.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,6 +106,32 @@ private slots:
         QCOMPARE(m_launcher.opened,
                  (QStringList{"https://first.example/", "https://second.example/",
                               "https://www.velinor.example/"}));
+    }
+
+    // The logo of the working directory, else the installed one.
+    void logoFromTheDataDirectory_data() {
+        QTest::addColumn<QSize>("work"); // empty: no logo there
+        QTest::addColumn<QSize>("data");
+        QTest::addColumn<QSize>("shown"); // empty: none
+        QTest::newRow("installed only") << QSize() << QSize(20, 10) << QSize(20, 10);
+        QTest::newRow("working directory first") << QSize(30, 12) << QSize(20, 10) << QSize(30, 12);
+        QTest::newRow("neither") << QSize() << QSize() << QSize();
+    }
+    void logoFromTheDataDirectory() {
+        QFETCH(QSize, work);
+        QFETCH(QSize, data);
+        QFETCH(QSize, shown);
+        QTemporaryDir dataDir;
+        if (work.isValid())
+            writeLogo(m_dir.path(), work);
+        if (data.isValid())
+            writeLogo(dataDir.path(), data);
+        CAboutDlg dlg(m_launcher, m_dir.path(), nullptr, dataDir.path());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.logo()->isVisible(), shown.isValid());
+        if (shown.isValid())
+            QCOMPARE(dlg.logo()->size(), shown);
     }
 
     void noLogo_data() {
