@@ -607,6 +607,8 @@ private slots:
         Bench b;
         b.writeIni("[settings]\nlanguage=10000\n");
         b.launcher.installed << "kchmviewer";
+        QFile help(b.dir.filePath("Velinor.chm"));
+        QVERIFY(help.open(QIODevice::WriteOnly));
         CSetupDlg& d = b.start();
         QTest::keyClick(b.edit(1006), Qt::Key_F1);
         QCOMPARE(b.launcher.starts.size() + b.launcher.opened.size(), 1);
@@ -615,6 +617,7 @@ private slots:
         QCOMPARE(b.launcher.starts.size() + b.launcher.opened.size(), 2);
         d.menuAction(40002)->trigger();
         QCOMPARE(b.launcher.starts.size() + b.launcher.opened.size(), 3);
+        QVERIFY(b.prompts.shown.isEmpty());
     }
 };
 
