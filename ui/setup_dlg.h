@@ -5,6 +5,7 @@
 #include "config/certificate.h"
 #include "config/configure.h"
 #include "link/module_link.h"
+#include "ui/qt_translations.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -257,6 +258,9 @@ private:
     QLabel* m_labelKey = nullptr;
     QLabel* m_labelLanguage = nullptr;
     FieldValidator* m_keyValidator = nullptr;
+
+    // Qt's own texts (file dialog, message box buttons) in the UI's language.
+    QtTranslations m_qtTexts;
 
     // Values.
     FormValues m_values;

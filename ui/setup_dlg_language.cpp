@@ -49,6 +49,8 @@ constexpr Room kRooms[] = {
 
 void CSetupDlg::SetLanguage(int offset) {
     m_nLangOffset = offset;
+    // Without Qt's German file its own texts stay English; nothing else changes.
+    m_qtTexts.setLanguage(offset);
     ApplyLanguage();
 }
 

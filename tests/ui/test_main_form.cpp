@@ -3,6 +3,7 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "fakes.h"
+#include "ui/qt_translations.h"
 #include "ui/setup_app.h"
 #include "ui/setup_dlg.h"
 #include "ui/tip_combo_box.h"
@@ -10,6 +11,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -272,6 +275,35 @@ private slots:
             QCOMPARE(b.security()->GetItemTip(i), UiText(611 + i, kGerman));
         QCOMPARE(b.edit(1006)->text(), QStringLiteral("HomeNet"));
         QVERIFY(b.prompts.shown.isEmpty());
+    }
+
+    // Qt's own dialogs follow the language combo.
+    void qtDialogsFollowLanguage_data() {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("cancel");
+        QTest::newRow("to German") << QByteArray("10000") << 0 << "&Öffnen"
+                                   << "Abbrechen";
+        QTest::newRow("to English") << QByteArray("0") << 1 << "&Open"
+                                    << "Cancel";
+    }
+    void qtDialogsFollowLanguage() {
+        if (!QFile::exists(QtTranslations::defaultDirectory() + QStringLiteral("/qtbase_de.qm")))
+            QSKIP("Qt's German translation qtbase_de.qm is not installed "
+                  "(Debian package qt6-translations-l10n)");
+        QFETCH(QByteArray, stored);
+        QFETCH(int, item);
+        Bench b;
+        b.writeIni("[settings]\nlanguage=" + stored + "\n");
+        b.start();
+        b.choose(1019, item);
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto* box = dialog.findChild<QDialogButtonBox*>();
+        QVERIFY(box);
+        QTEST(box->button(QDialogButtonBox::Open)->text(), "open");
+        QTEST(box->button(QDialogButtonBox::Cancel)->text(), "cancel");
     }
 
     // Regression: switching logging threw typed text away.

@@ -1,0 +1,41 @@
+#include "ui/qt_translations.h"
+
+#include "base/ui_text.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <utility>
+
+namespace velinor {
+
+QtTranslations::QtTranslations(QString directory) : m_directory(std::move(directory)) {}
+
+QtTranslations::~QtTranslations() {
+    if (m_translator)
+        QCoreApplication::removeTranslator(m_translator.get());
+}
+
+QString QtTranslations::defaultDirectory() {
+    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
+
+bool QtTranslations::setLanguage(int offset) {
+    if (m_translator) {
+        QCoreApplication::removeTranslator(m_translator.get());
+        m_translator.reset();
+    }
+    if (offset == kEnglish)
+        return true;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          m_directory))
+        return false;
+    QCoreApplication::installTranslator(translator.get());
+    m_translator = std::move(translator);
+    return true;
+}
+
+} // namespace velinor
