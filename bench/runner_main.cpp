@@ -273,8 +273,9 @@ int main(int argc, char* argv[]) {
     if (!tool.isEmpty() && !base.isEmpty()) {
         std::printf("- tool start-up stages (median ms from process start): QApplication %s; "
                     "services built %s (the certificate file dialog takes %s of it); form "
-                    "constructed %s; form initialised and shown %s (the port enumeration takes %s "
-                    "of it); first paint done %s; %d widgets\n",
+                    "constructed %s; form initialised and shown %s (the port enumeration, run "
+                    "beside the form's construction, takes %s); first paint done %s; %d "
+                    "widgets\n",
                     qPrintable(fixed(med(tool, &Startup::app), 1)),
                     qPrintable(fixed(med(tool, &Startup::services), 1)),
                     qPrintable(fixed(med(tool, &Startup::pickerMs), 1)),

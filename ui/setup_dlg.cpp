@@ -112,8 +112,10 @@ const CSetupDlg::TemplateControl* CSetupDlg::templateControl(int id) {
 }
 
 CSetupDlg::CSetupDlg(CSetupApp& app, Services& services, QWidget* parent)
-    : QDialog(parent), m_app(app), m_services(services), m_link(services.clock),
-      m_cert(services.certificatePicker, services.prompts, *this),
+    : QDialog(parent), m_app(app), m_services(services),
+      m_startPorts(
+          std::async(std::launch::async, [&ports = services.ports] { return ports.ports(); })),
+      m_link(services.clock), m_cert(services.certificatePicker, services.prompts, *this),
       m_configure(*this, m_cert, services.port, m_link, services.clock, services.prompts,
                   app.eventLog(), services.sysfsRoot) {
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/main_form.h"
+#include "base/port_enumerator.h"
 #include "base/settings.h"
 #include "config/certificate.h"
 #include "config/configure.h"
@@ -13,6 +14,7 @@
 #include <QIcon>
 #include <QString>
 
+#include <future>
 #include <optional>
 #include <span>
 
@@ -224,6 +226,9 @@ private:
 
     CSetupApp& m_app;
     Services& m_services;
+    // The automatic port search of the initialisation, started with the form so
+    // that it runs beside the construction; taken where the list is filled.
+    std::future<QList<PortInfo>> m_startPorts;
 
     // Controls.
     QVBoxLayout* m_layout = nullptr;

@@ -6,7 +6,23 @@
 #include "link/port_list.h"
 #include "ui/setup_app.h"
 
+#include <utility>
+
 namespace velinor {
+
+namespace {
+
+// Ports that have been enumerated already.
+class FoundPorts : public PortEnumerator {
+public:
+    explicit FoundPorts(QList<PortInfo> ports) : m_ports(std::move(ports)) {}
+    QList<PortInfo> ports() const override { return m_ports; }
+
+private:
+    QList<PortInfo> m_ports;
+};
+
+} // namespace
 
 QString CSetupDlg::GetSettingsPath() const {
     return m_szSettingsPath;
@@ -61,7 +77,13 @@ void CSetupDlg::OnDropdownPort() {
 
 void CSetupDlg::FillPortListAutomatic() {
     m_comboPort->clear();
-    m_comboPort->addItems(portlist::automatic(m_services.ports));
+    if (m_startPorts.valid()) {
+        // The first fill takes the ports found while the form was built.
+        const FoundPorts found(m_startPorts.get());
+        m_comboPort->addItems(portlist::automatic(found));
+    } else {
+        m_comboPort->addItems(portlist::automatic(m_services.ports));
+    }
     m_comboPort->setCurrentIndex(-1);
 }
 

@@ -139,6 +139,7 @@ private slots:
         QVERIFY(b.checked(40005) && !b.checked(40004));
         // The adapter's port is listed, none is selected.
         QCOMPARE(b.combo(1022)->count(), 1);
+        QCOMPARE(b.ports.calls, 1);
         QCOMPARE(d.selectedPort(), QString());
         QCOMPARE(d.securityIndex(), -1);
         QVERIFY(!d.isAccessPoint() && !d.isAdHoc());
