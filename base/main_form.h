@@ -20,6 +20,11 @@ struct FormValues {
 // CSetupDlg implements it on its widgets; tests implement it on plain members.
 class MainForm {
 public:
+    // The length limits that UpdateData(true) checks.
+    static constexpr int kSsidMaxChars = 32;
+    static constexpr int kKeyMaxChars = 63;
+    static constexpr int kChannelMaxChars = 3;
+
     virtual ~MainForm() = default;
 
     virtual FormValues& values() = 0;

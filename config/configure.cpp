@@ -16,23 +16,25 @@ ConfigureCommand::ConfigureCommand(MainForm& form, CertificateStore& certificate
       m_programmer(form, link, certificate, prompts, log) {}
 
 bool ConfigureCommand::OnConfigure() {
-    if (!m_form.UpdateData(true))
-        return false;
-    if (!m_checks.ValidateKey())
-        return false;
-    if (!m_checks.ValidateForm())
-        return false;
+    return CheckInputs() && ProgramSelectedPort() == Outcome::Programmed;
+}
+
+bool ConfigureCommand::CheckInputs() {
+    return m_form.UpdateData(true) && m_checks.ValidateKey() && m_checks.ValidateForm();
+}
+
+ConfigureCommand::Outcome ConfigureCommand::ProgramSelectedPort() {
     if (m_log.active())
         LogConfiguration(m_form, m_log);
     // The probe of the port, then the programming.
     m_link.beginSteps(1 + m_programmer.commandCount());
     if (!m_opener.OpenSelectedPort(PortOpener::kAttempts))
-        return false;
+        return Outcome::PortFailed;
     m_programmer.ResetAdapterDefaults();
     if (m_programmer.ProgramAdapter(m_link.GetPortHandle()))
-        return true;
+        return Outcome::Programmed;
     m_link.ClosePort();
-    return false;
+    return Outcome::ProgrammingFailed;
 }
 
 } // namespace velinor

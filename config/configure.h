@@ -27,12 +27,25 @@ public:
                      ModuleLink& link, Clock& clock, Prompts& prompts, EventLog& log,
                      const QString& sysfsRoot);
 
+    enum class Outcome {
+        Programmed,        // programmed and told to restart
+        PortFailed,        // no port selected, or it could not be opened and probed
+        ProgrammingFailed, // the adapter refused a step or did not answer it
+    };
+
     // true when the adapter has been programmed and told to restart.
     bool OnConfigure();
+    // The form's values taken with their length limits, then the key rules and
+    // the form rules; false after the first refusal has been told.
+    bool CheckInputs();
+    // After CheckInputs passed: the configuration record, then the selected port
+    // opened and probed, the defaults and the programming sequence.
+    Outcome ProgramSelectedPort();
 
     InputChecks& checks() { return m_checks; }
     PortOpener& opener() { return m_opener; }
     AdapterProgrammer& programmer() { return m_programmer; }
+    UsbRestart& restart() { return m_restart; }
 
 private:
     MainForm& m_form;

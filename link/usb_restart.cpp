@@ -61,6 +61,8 @@ void UsbRestart::logFailure(int error) {
 }
 
 bool UsbRestart::RestartAdapter() {
+    if (!m_enabled)
+        return false;
     const QStringList switches = adapterSwitches();
     if (switches.isEmpty()) {
         logFailure(ENOENT);

@@ -23,7 +23,9 @@ public:
     // exists or a write fails, one entry "usbrestart error: <errno>" goes to the
     // log and the result is false; after a failed disable step nothing is enabled
     // except the devices that this call itself had already switched off.
+    // Disabled, it does nothing and returns false.
     bool RestartAdapter();
+    void setEnabled(bool enabled) { m_enabled = enabled; }
 
     // The "authorized" files of the adapter's devices, in name order.
     QStringList adapterSwitches() const;
@@ -36,6 +38,7 @@ private:
     QString m_sysfsRoot;
     Clock& m_clock;
     EventLog& m_log;
+    bool m_enabled = true;
 };
 
 } // namespace velinor

@@ -20,6 +20,10 @@ LogWriter::LogWriter(const QString& directory, const Clock& clock, Prompts& prom
       m_switchOff(std::move(switchLoggingOff)) {}
 
 bool LogWriter::LogWrite(const QString& text) {
+    if (m_held) {
+        m_held->append(text.toUtf8());
+        return true;
+    }
     const QByteArray path = m_path.toLocal8Bit();
     // Owner only: the log holds keys in plain text.
     const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);

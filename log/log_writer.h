@@ -22,6 +22,11 @@ public:
               std::function<void()> switchLoggingOff);
 
     const QString& path() const { return m_path; }
+    // Writes to this file instead of log.txt in the directory.
+    void setFilePath(const QString& path) { m_path = path; }
+    // While a buffer is set, the texts are appended to it instead of the file, so
+    // that the entries of one piece of work can go to the file later in one piece.
+    void holdIn(QByteArray* buffer) { m_held = buffer; }
 
     // Always true: a failure is handled here and never reaches the caller.
     bool LogWrite(const QString& text);
@@ -38,6 +43,7 @@ private:
     Prompts& m_prompts;
     std::function<void()> m_switchOff;
     bool m_bLogErrorShown = false;
+    QByteArray* m_held = nullptr;
 };
 
 // The writers' view of the log: entries are written only while logging is on.

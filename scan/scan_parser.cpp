@@ -1,5 +1,6 @@
 #include "scan/scan_parser.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace velinor {
@@ -80,6 +81,13 @@ qint32 ParseLeadingInt(const QByteArray& text, qsizetype from) {
     if (negative)
         return qint32(-value);
     return qint32(qMin<qint64>(value, std::numeric_limits<qint32>::max()));
+}
+
+QList<ScanEntry> OrderedByDamping(QList<ScanEntry> entries) {
+    std::stable_sort(entries.begin(), entries.end(), [](const ScanEntry& a, const ScanEntry& b) {
+        return a.nDamping < b.nDamping;
+    });
+    return entries;
 }
 
 ScanReply ParseScanReply(const QByteArray& reply) {

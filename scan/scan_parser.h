@@ -46,4 +46,8 @@ qint32 ParseLeadingInt(const QByteArray& text, qsizetype from = 0);
 // Lines with fewer commas are skipped; over-long fields are cut.
 ScanReply ParseScanReply(const QByteArray& reply);
 
+// The records in the order of the network list: lowest damping first, records
+// of equal damping in reply order.
+QList<ScanEntry> OrderedByDamping(QList<ScanEntry> entries);
+
 } // namespace velinor

@@ -1,11 +1,11 @@
 #include "ui/scan_dlg.h"
 
-#include "ui/dialog_units.h"
 #include "base/main_form.h"
 #include "base/prompts.h"
 #include "base/security_type.h"
 #include "base/ui_text.h"
 #include "scan/netsearch.h"
+#include "ui/dialog_units.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -135,10 +135,7 @@ void CScanDlg::OnRefresh() {
 }
 
 void CScanDlg::FillNetworkList() {
-    QList<ScanEntry> ordered = m_scanner.entries();
-    std::stable_sort(ordered.begin(), ordered.end(), [](const ScanEntry& a, const ScanEntry& b) {
-        return a.nDamping < b.nDamping;
-    });
+    QList<ScanEntry> ordered = OrderedByDamping(m_scanner.entries());
     // Each row goes on top, so the last record is added first.
     std::reverse(ordered.begin(), ordered.end());
     for (const ScanEntry& entry : ordered)

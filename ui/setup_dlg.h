@@ -121,10 +121,6 @@ public:
     // The template's row of a control (nullptr for an unknown id).
     static const TemplateControl* templateControl(int id);
 
-    static constexpr int kSsidMaxChars = 32;
-    static constexpr int kKeyMaxChars = 63;
-    static constexpr int kChannelMaxChars = 3;
-
     // Creates the controls of the form; OnInitDialog brings in the settings.
     CSetupDlg(CSetupApp& app, Services& services, QWidget* parent = nullptr);
     ~CSetupDlg() override;

@@ -1,0 +1,358 @@
+#include "cli/cli_runner.h"
+
+#include "base/clock.h"
+#include "base/file_picker.h"
+#include "base/port_enumerator.h"
+#include "base/security_type.h"
+#include "base/ui_text.h"
+#include "cli/console_output.h"
+#include "cli/headless_form.h"
+#include "config/certificate.h"
+#include "config/configure.h"
+#include "config/readout.h"
+#include "link/module_link.h"
+#include "link/port_list.h"
+#include "link/port_opener.h"
+#include "link/serial_port.h"
+#include "link/usb_restart.h"
+#include "log/log_writer.h"
+#include "scan/netsearch.h"
+#include "scan/scanner.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+namespace velinor::cli {
+namespace {
+
+constexpr int kTextEncryption = 501;
+constexpr int kTextChannel = 502;
+constexpr int kTextDamping = 509;
+constexpr int kTextAccess = 518;
+constexpr int kTextMac = 519;
+
+// No chooser without a desktop: the certificate comes from --certificate.
+class NoFilePicker : public FilePicker {
+public:
+    QString pick() override { return {}; }
+};
+
+QString tr(int language, const char* english, const char* german) {
+    return QString::fromUtf8(language == kEnglish ? english : german);
+}
+
+QString usbId(const PortInfo& info) {
+    if (!info.hasUsbIds)
+        return {};
+    return QStringLiteral("%1:%2")
+        .arg(info.vendorId, 4, 16, QLatin1Char('0'))
+        .arg(info.productId, 4, 16, QLatin1Char('0'));
+}
+
+void printJson(ConsoleOutput& console, const QJsonObject& object) {
+    console.out(QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented)));
+}
+
+// The log of one piece of work: to the file of --log, or nowhere. Records of a
+// port configured beside others are held and written in one piece when it is done.
+struct WorkLog {
+    WorkLog(const Options& options, const Clock& clock, Prompts& prompts, bool hold)
+        : active(!options.logFile.isEmpty()),
+          writer(QString(), clock, prompts, [this] { active = false; }),
+          log(writer, [this] { return active.load(); }) {
+        writer.setFilePath(options.logFile);
+        if (hold)
+            writer.holdIn(&held);
+    }
+    std::atomic<bool> active;
+    QByteArray held;
+    LogWriter writer;
+    EventLog log;
+};
+
+int runPorts(const Options& options, Environment& env) {
+    QList<PortInfo> found;
+    if (options.all) {
+        found = env.ports.ports();
+        std::sort(found.begin(), found.end(), [](const PortInfo& a, const PortInfo& b) {
+            return portlist::nameLess(a.name, b.name);
+        });
+    } else {
+        for (const QString& name : portlist::automatic(env.ports)) {
+            PortInfo info;
+            info.name = name;
+            info.hasUsbIds = true;
+            info.vendorId = kAdapterVendorId;
+            info.productId = kAdapterProductId;
+            found.append(info);
+        }
+    }
+    if (options.json) {
+        QJsonArray list;
+        for (const PortInfo& info : found) {
+            const QString id = usbId(info);
+            list.append(QJsonObject{
+                {QStringLiteral("port"), info.name},
+                {QStringLiteral("usbId"), id.isEmpty() ? QJsonValue() : QJsonValue(id)}});
+        }
+        printJson(env.console, QJsonObject{{QStringLiteral("ports"), list}});
+        return kExitOk;
+    }
+    QString text;
+    for (const PortInfo& info : found) {
+        const QString id = usbId(info);
+        text += options.all && !id.isEmpty() ? info.name + u' ' + id + u'\n' : info.name + u'\n';
+    }
+    env.console.out(text);
+    return kExitOk;
+}
+
+// One adapter's port with the objects that talk through it, for readout and scan.
+struct Session {
+    Session(const Options& options, Environment& env)
+        : clock(env.makeClock()), port(env.makePort()), prompts(env.console, QString()),
+          form(prompts), work(options, *clock, prompts, false), link(*clock),
+          restart(env.sysfsRoot, *clock, work.log),
+          opener(form, *port, link, restart, prompts, work.log), progress(env.console, 0) {
+        form.setPort(options.ports.value(0));
+        form.setLanguage(options.language);
+        link.setProgressSink(&progress);
+        env.console.startProgress(options.ports);
+    }
+    std::function<bool(int)> openPort() {
+        return [this](int attempts) { return opened = opener.OpenSelectedPort(attempts); };
+    }
+
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<SerialPort> port;
+    ConsolePrompts prompts;
+    HeadlessForm form;
+    WorkLog work;
+    ModuleLink link;
+    UsbRestart restart;
+    PortOpener opener;
+    PortProgress progress;
+    bool opened = false;
+};
+
+int runReadOut(const Options& options, Environment& env) {
+    Session s(options, env);
+    s.form.clearAccessTypeSet();
+    ReadOut(s.form, s.link, s.work.log, s.openPort()).OnReadOut();
+    env.console.endProgress();
+    if (!s.opened)
+        return kExitNoPort;
+
+    const FormValues& v = s.form.values();
+    const int securityIndex = s.form.securityIndex();
+    bool channelOk = false;
+    const int channel = v.m_strChannel.toInt(&channelOk);
+    const bool hasChannel = channelOk && channel >= 0;
+    const bool hasAccess = s.form.accessTypeSet();
+    const QString access = !hasAccess         ? QString()
+                           : s.form.isAdHoc() ? QStringLiteral("Ad Hoc")
+                                              : QStringLiteral("Access Point");
+    const int lang = options.language;
+    if (options.json) {
+        printJson(
+            env.console,
+            QJsonObject{
+                {QStringLiteral("port"), s.form.selectedPort()},
+                {QStringLiteral("ssid"), v.m_strSsid},
+                {QStringLiteral("security"),
+                 securityIndex >= 0 ? QJsonValue(security::name(securityIndex)) : QJsonValue()},
+                {QStringLiteral("channel"), hasChannel ? QJsonValue(channel) : QJsonValue()},
+                {QStringLiteral("accessType"), !hasAccess ? QJsonValue()
+                                               : s.form.isAdHoc()
+                                                   ? QJsonValue(QStringLiteral("ad-hoc"))
+                                                   : QJsonValue(QStringLiteral("access-point"))},
+            });
+    } else {
+        env.console.out(QStringLiteral("SSID: %1\n%2: %3\n%4: %5\n%6: %7\n")
+                            .arg(v.m_strSsid, UiText(kTextEncryption, lang),
+                                 security::name(securityIndex), UiText(kTextChannel, lang),
+                                 hasChannel ? v.m_strChannel : QString(),
+                                 tr(lang, "Access type", "Zugriffsverfahren"), access));
+    }
+    // A query that the adapter did not answer leaves its value out.
+    return securityIndex >= 0 && hasChannel && hasAccess ? kExitOk : kExitRefused;
+}
+
+int runScan(const Options& options, Environment& env) {
+    Session s(options, env);
+    Scanner scanner(s.link, s.prompts, s.work.log, s.form);
+    scanner.setLanguage(options.language);
+    Scanner::Outcome outcome = Scanner::Outcome::Error;
+    Netsearch(s.form, s.link, s.openPort(), [&] {
+        outcome = scanner.ScanNetworks();
+        return Netsearch::kCancelResult;
+    }).OnNetsearch();
+    env.console.endProgress();
+    if (!s.opened)
+        return kExitNoPort;
+    if (outcome == Scanner::Outcome::Error || outcome == Scanner::Outcome::Timeout)
+        return kExitRefused;
+
+    const QList<ScanEntry> networks = OrderedByDamping(scanner.entries());
+    auto accessText = [](const ScanEntry& e) {
+        return e.bAccessPoint ? QStringLiteral("Access Point") : QStringLiteral("Ad-hoc");
+    };
+    if (options.json) {
+        QJsonArray list;
+        for (const ScanEntry& e : networks)
+            list.append(QJsonObject{
+                {QStringLiteral("ssid"), QString::fromUtf8(e.szSsid)},
+                {QStringLiteral("accessType"),
+                 e.bAccessPoint ? QStringLiteral("access-point") : QStringLiteral("ad-hoc")},
+                {QStringLiteral("mac"), QString::fromUtf8(e.szMac)},
+                {QStringLiteral("channel"), e.nChannel},
+                {QStringLiteral("security"), security::name(e.nSecurity)},
+                {QStringLiteral("damping"), e.nDamping},
+            });
+        printJson(env.console, QJsonObject{{QStringLiteral("port"), s.form.selectedPort()},
+                                           {QStringLiteral("networks"), list}});
+        return kExitOk;
+    }
+    const int lang = options.language;
+    QString text =
+        QStringLiteral("SSID\t%1\t%2\t%3\t%4\t%5\n")
+            .arg(UiText(kTextAccess, lang), UiText(kTextMac, lang), UiText(kTextChannel, lang),
+                 UiText(kTextEncryption, lang), UiText(kTextDamping, lang));
+    for (const ScanEntry& e : networks)
+        text += QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\n")
+                    .arg(QString::fromUtf8(e.szSsid), accessText(e), QString::fromUtf8(e.szMac))
+                    .arg(e.nChannel)
+                    .arg(security::name(e.nSecurity))
+                    .arg(e.nDamping);
+    env.console.out(text);
+    return kExitOk;
+}
+
+struct PortResult {
+    ConfigureCommand::Outcome outcome = ConfigureCommand::Outcome::PortFailed;
+    QString reason;
+    QByteArray heldLog;
+};
+
+// One adapter configured on the calling thread, with its own port, clock and link.
+PortResult configurePort(const Options& options, const QString& portName, int index,
+                         const FormValues& values, CertificateStore& certificate, bool several,
+                         Environment& env) {
+    const std::unique_ptr<Clock> clock = env.makeClock();
+    const std::unique_ptr<SerialPort> port = env.makePort();
+    ConsolePrompts prompts(env.console, several ? portName + QStringLiteral(": ") : QString());
+    HeadlessForm form(prompts);
+    form.values() = values;
+    form.setSecurityIndex(options.security);
+    form.setAccessType(options.accessPoint, options.adHoc);
+    form.setLanguage(options.language);
+    form.setPort(portName);
+    WorkLog work(options, *clock, prompts, several);
+    ModuleLink link(*clock);
+    PortProgress progress(env.console, index);
+    link.setProgressSink(&progress);
+    ConfigureCommand command(form, certificate, *port, link, *clock, prompts, work.log,
+                             env.sysfsRoot);
+    // A restart switches every adapter off and on: not while others are being programmed.
+    command.restart().setEnabled(!several);
+
+    PortResult result;
+    result.outcome = command.ProgramSelectedPort();
+    result.reason = prompts.lastText();
+    result.heldLog = work.held;
+    return result;
+}
+
+int runConfigure(const Options& options, const QString& key, const QString& password,
+                 Environment& env) {
+    // The checks once, before any port is opened.
+    const std::unique_ptr<Clock> clock = env.makeClock();
+    const std::unique_ptr<SerialPort> unused = env.makePort();
+    ConsolePrompts prompts(env.console, QString());
+    HeadlessForm form(prompts);
+    form.setLanguage(options.language);
+    FillForm(options, key, password, form);
+    NoFilePicker picker;
+    CertificateStore certificate(picker, prompts, form);
+    if (!options.certificateFile.isEmpty() &&
+        !certificate.LoadCertificateFile(options.certificateFile) && !certificate.certificate())
+        env.console.err(QStringLiteral("%1: %2").arg(
+            options.certificateFile, tr(options.language, "cannot be read", "nicht lesbar")));
+    WorkLog work(options, *clock, prompts, false);
+    ModuleLink link(*clock);
+    ConfigureCommand checks(form, certificate, *unused, link, *clock, prompts, work.log,
+                            env.sysfsRoot);
+    if (!checks.CheckInputs())
+        return kExitRefused;
+
+    const bool several = options.ports.size() > 1;
+    std::vector<PortResult> results(size_t(options.ports.size()));
+    env.console.startProgress(options.ports);
+    if (!several) {
+        results[0] = configurePort(options, options.ports.first(), 0, form.values(), certificate,
+                                   false, env);
+    } else {
+        std::vector<std::unique_ptr<QThread>> threads;
+        for (qsizetype i = 0; i < options.ports.size(); ++i) {
+            threads.emplace_back(QThread::create([&, i] {
+                results[size_t(i)] = configurePort(options, options.ports.at(i), int(i),
+                                                   form.values(), certificate, true, env);
+            }));
+            threads.back()->start();
+        }
+        for (const auto& thread : threads)
+            thread->wait();
+    }
+    env.console.endProgress();
+
+    int code = kExitOk;
+    bool refused = false;
+    QString lines;
+    for (size_t i = 0; i < results.size(); ++i) {
+        const PortResult& r = results[i];
+        if (work.active && !r.heldLog.isEmpty())
+            work.writer.LogWrite(QString::fromUtf8(r.heldLog));
+        const bool ok = r.outcome == ConfigureCommand::Outcome::Programmed;
+        if (!ok) {
+            refused = refused || r.outcome == ConfigureCommand::Outcome::ProgrammingFailed;
+            code = refused ? kExitRefused : kExitNoPort;
+        }
+        lines += options.ports.at(qsizetype(i)) + QStringLiteral(": ") +
+                 (ok                   ? QStringLiteral("ok")
+                  : r.reason.isEmpty() ? QStringLiteral("failed")
+                                       : r.reason.trimmed()) +
+                 u'\n';
+    }
+    env.console.out(lines);
+    return code;
+}
+
+} // namespace
+
+int RunCommand(const Options& options, const QString& key, const QString& password,
+               Environment& env) {
+    switch (options.command) {
+    case Command::Ports:
+        return runPorts(options, env);
+    case Command::ReadOut:
+        return runReadOut(options, env);
+    case Command::Scan:
+        return runScan(options, env);
+    case Command::Configure:
+        return runConfigure(options, key, password, env);
+    case Command::Help:
+    case Command::Version:
+        break;
+    }
+    return kExitOk;
+}
+
+} // namespace velinor::cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+namespace velinor::cli {
+
+struct Options;
+
+// Where the key and the password come from: files, standard input, or the user
+// at the terminal. Never the command line, which other users see.
+class SecretInput {
+public:
+    virtual ~SecretInput() = default;
+    virtual bool stdinIsTerminal() const = 0;
+    // The first line of standard input, without its line end.
+    virtual bool readStdinLine(QString& line) = 0;
+    // Asks on the terminal with echo off.
+    virtual bool askHidden(const QString& prompt, QString& answer) = 0;
+    // The first line of the file, without its line end; false with the reason.
+    virtual bool readFileLine(const QString& path, QString& line, QString& error) = 0;
+};
+
+// The real standard input and terminal.
+class ConsoleSecretInput : public SecretInput {
+public:
+    bool stdinIsTerminal() const override;
+    bool readStdinLine(QString& line) override;
+    bool askHidden(const QString& prompt, QString& answer) override;
+    bool readFileLine(const QString& path, QString& line, QString& error) override;
+};
+
+// The key (for WEP to WPA2) and the password (for the enterprise types) that
+// the options name. A secret that no option names is asked for when standard
+// input is a terminal, else left empty for the form's checks to refuse.
+// false with the reason when a file or standard input cannot be read.
+bool ReadSecrets(const Options& options, SecretInput& input, QString& key, QString& password,
+                 QString& error);
+
+// The text up to the first line end, without a carriage return before it.
+QString FirstLine(const QByteArray& text);
+
+} // namespace velinor::cli
