@@ -135,17 +135,20 @@ int main(int argc, char* argv[]) {
     QString build = QStringLiteral(VELINOR_BUILD_DIR);
     QString simulator = QStringLiteral(VELINOR_SIM_PATH);
     int runs = 10;
+    bool cliOnly = false;
     const QStringList args = QCoreApplication::arguments();
     bool usage = args.size() % 2 == 0;
     for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
         if (args.at(i) == QLatin1String("--runs"))
             runs = std::max(1, args.at(i + 1).toInt());
+        else if (args.at(i) == QLatin1String("--only") && args.at(i + 1) == QLatin1String("cli"))
+            cliOnly = true;
         else
             usage = true;
     }
     if (usage) {
         std::fprintf(stderr, "usage: velinor-bench [--runs <start-ups of each program, default "
-                             "10>]\n");
+                             "10>] [--only cli]\n");
         return 2;
     }
     const QString startupProgram = bin + QStringLiteral("/velinor-bench-startup");
@@ -153,13 +156,32 @@ int main(int argc, char* argv[]) {
     const QString protocolProgram = bin + QStringLiteral("/velinor-bench-protocol");
     bool failed = false;
 
+    // ---- velinor-cli: many adapters at once, start-up and memory.
+    say(QStringLiteral("cli: configuring 1, 4 and 16 simulated adapters at once (about 50 s)"));
+    const auto fleet = runChild(bin + QStringLiteral("/velinor-bench-cli"),
+                                {QStringLiteral("--cli"), QStringLiteral(VELINOR_CLI_PATH),
+                                 QStringLiteral("--sim"), simulator},
+                                300000);
+    Values c;
+    if (fleet && has(fleet->values, {"startup_ms", "startup_rss_kb", "fleet_1_ms", "fleet_4_ms",
+                                     "fleet_16_ms", "fleet_16_rss_kb"}))
+        c = fleet->values;
+    else {
+        say(QStringLiteral("the velinor-cli figures could not be taken"));
+        failed = true;
+    }
+    if (cliOnly)
+        runs = 0;
+
     // ---- Start-up and memory: the tool and the baseline by turns.
-    say(QStringLiteral("start-up: %1 runs of the tool and of the baseline").arg(runs));
-    const auto warm = runChild(startupProgram, {}, 30000);
+    if (!cliOnly)
+        say(QStringLiteral("start-up: %1 runs of the tool and of the baseline").arg(runs));
+    const auto warm = cliOnly ? std::optional<ChildRun>() : runChild(startupProgram, {}, 30000);
     const auto warmStartup = warm ? startupOf(*warm) : std::nullopt;
     QList<Startup> tool;
     QList<Startup> base;
-    if (!warmStartup) {
+    if (cliOnly) {
+    } else if (!warmStartup) {
         say(QStringLiteral("the tool's start-up could not be measured"));
         failed = true;
     } else {
@@ -192,12 +214,16 @@ int main(int argc, char* argv[]) {
     };
 
     // ---- Protocol overhead and liveness.
-    say(QStringLiteral(
-        "protocol: Configure and a scan against velinor-sim in real time (about 30 s)"));
-    const auto protocol = runChild(protocolProgram, {QStringLiteral("--sim"), simulator}, 180000);
+    if (!cliOnly)
+        say(QStringLiteral(
+            "protocol: Configure and a scan against velinor-sim in real time (about 30 s)"));
+    const auto protocol =
+        cliOnly ? std::optional<ChildRun>()
+                : runChild(protocolProgram, {QStringLiteral("--sim"), simulator}, 180000);
     Values p;
-    if (protocol && has(protocol->values, {"configure_wall_ms", "configure_floor_ms",
-                                           "configure_gap_ms", "scan_gap_ms"}))
+    if (cliOnly) {
+    } else if (protocol && has(protocol->values, {"configure_wall_ms", "configure_floor_ms",
+                                                  "configure_gap_ms", "scan_gap_ms"}))
         p = protocol->values;
     else {
         say(QStringLiteral("the protocol figures could not be taken"));
@@ -206,21 +232,24 @@ int main(int argc, char* argv[]) {
 
     // ---- Test suite: unit and widget tests, not end-to-end tests or fuzzers.
     const int jobs = QThread::idealThreadCount();
-    say(QStringLiteral("tests: ctest -LE 'e2e|fuzz' -j %1").arg(jobs));
+    if (!cliOnly)
+        say(QStringLiteral("tests: ctest -LE 'e2e|fuzz' -j %1").arg(jobs));
     QProcess ctest;
     const qint64 testsBegin = bench::monotonicNs();
-    ctest.start(QStringLiteral("ctest"),
-                {QStringLiteral("--test-dir"), build, QStringLiteral("-LE"),
-                 QStringLiteral("e2e|fuzz"), QStringLiteral("-j"), QString::number(jobs)});
+    if (!cliOnly)
+        ctest.start(QStringLiteral("ctest"),
+                    {QStringLiteral("--test-dir"), build, QStringLiteral("-LE"),
+                     QStringLiteral("e2e|fuzz"), QStringLiteral("-j"), QString::number(jobs)});
     const bool ctestRan =
         ctest.waitForFinished(900000) && ctest.exitStatus() == QProcess::NormalExit;
     const double testsS = (bench::monotonicNs() - testsBegin) / 1e9;
-    const QString ctestOut = QString::fromLocal8Bit(ctest.readAllStandardOutput());
+    const QString ctestOut =
+        cliOnly ? QString() : QString::fromLocal8Bit(ctest.readAllStandardOutput());
     const QRegularExpressionMatch summary =
         QRegularExpression(QStringLiteral("(\\d+) tests failed out of (\\d+)")).match(ctestOut);
     const int testsFailed = summary.hasMatch() ? summary.captured(1).toInt() : -1;
     const int testsTotal = summary.hasMatch() ? summary.captured(2).toInt() : 0;
-    if (!ctestRan || testsTotal == 0) {
+    if (!cliOnly && (!ctestRan || testsTotal == 0)) {
         say(QStringLiteral("the test suite could not be run:\n%1").arg(ctestOut));
         failed = true;
     }
@@ -259,7 +288,26 @@ int main(int argc, char* argv[]) {
                     qPrintable(fixed(p.value(QStringLiteral("scan_reply_delay_ms")) / 1000, 0)),
                     qPrintable(fixed(sg, 1)), qPrintable(yesNo(sg <= 100)));
     }
-    if (ctestRan && testsTotal > 0) {
+    if (!c.isEmpty()) {
+        const double one = c.value(QStringLiteral("fleet_1_ms"));
+        for (const int n : {4, 16}) {
+            const double many = c.value(QStringLiteral("fleet_%1_ms").arg(n));
+            std::printf("| velinor-cli: configure %d simulated adapters at once, access point, "
+                        "WPA2 | %s ms | 1 adapter %s ms | %s | <= 1.1 x one adapter | %s |\n",
+                        n, qPrintable(fixed(many, 0)), qPrintable(fixed(one, 0)),
+                        qPrintable(fixed(many / one, 3)),
+                        n == 16 ? qPrintable(yesNo(many <= 1.1 * one)) : "");
+        }
+        std::printf(
+            "| velinor-cli: start-up, `velinor-cli ports` from start to exit, median of 10 | "
+            "%s ms | | | | |\n",
+            qPrintable(fixed(c.value(QStringLiteral("startup_ms")), 1)));
+        std::printf("| velinor-cli: peak RSS, `ports` / configuring 16 adapters | %s MB / %s MB | "
+                    "| | | |\n",
+                    qPrintable(fixed(c.value(QStringLiteral("startup_rss_kb")) / 1024, 1)),
+                    qPrintable(fixed(c.value(QStringLiteral("fleet_16_rss_kb")) / 1024, 1)));
+    }
+    if (!cliOnly && ctestRan && testsTotal > 0) {
         std::printf("| test suite: ctest -LE 'e2e\\|fuzz' -j %d, %d tests%s | %s s | | | <= 60 s "
                     "| %s |\n",
                     jobs, testsTotal,
@@ -314,6 +362,16 @@ int main(int argc, char* argv[]) {
                     int(p.value(QStringLiteral("scan_rows"))),
                     qPrintable(fixed(p.value(QStringLiteral("scan_wall_ms")), 0)),
                     qPrintable(fixed(p.value(QStringLiteral("scan_gap_end_ms")), 0)));
+    }
+    if (!c.isEmpty()) {
+        auto v = [&c](const char* name) { return c.value(QLatin1String(name)); };
+        std::printf("- velinor-cli configure, 1 / 4 / 16 adapters at once: wall %s / %s / %s ms, "
+                    "peak RSS %s / %s / %s MB; the floor of one adapter's sequence is 14100 ms\n",
+                    qPrintable(fixed(v("fleet_1_ms"), 0)), qPrintable(fixed(v("fleet_4_ms"), 0)),
+                    qPrintable(fixed(v("fleet_16_ms"), 0)),
+                    qPrintable(fixed(v("fleet_1_rss_kb") / 1024, 1)),
+                    qPrintable(fixed(v("fleet_4_rss_kb") / 1024, 1)),
+                    qPrintable(fixed(v("fleet_16_rss_kb") / 1024, 1)));
     }
     std::fflush(stdout);
     return failed ? 1 : 0;
