@@ -85,7 +85,7 @@ bool ReadSecrets(const Options& options, SecretInput& input, QString& key, QStri
                  QString& error) {
     key.clear();
     password.clear();
-    bool stdinUsed = false;
+    const QString keyPrompt = UiText(kTextKey, options.language) + QStringLiteral(": ");
     if (options.needsKey()) {
         switch (options.keySource) {
         case SecretSource::File:
@@ -93,15 +93,15 @@ bool ReadSecrets(const Options& options, SecretInput& input, QString& key, QStri
                 return false;
             break;
         case SecretSource::Stdin:
-            stdinUsed = true;
-            if (!input.readStdinLine(key)) {
+            // Typed at a terminal, the key is not shown either.
+            if (input.stdinIsTerminal() ? !input.askHidden(keyPrompt, key)
+                                        : !input.readStdinLine(key)) {
                 error = QStringLiteral("standard input: %1").arg(GetErrorText(errno));
                 return false;
             }
             break;
         case SecretSource::None:
-            if (input.stdinIsTerminal() &&
-                !input.askHidden(UiText(kTextKey, options.language) + QStringLiteral(": "), key)) {
+            if (input.stdinIsTerminal() && !input.askHidden(keyPrompt, key)) {
                 error = QStringLiteral("standard input: %1").arg(GetErrorText(errno));
                 return false;
             }
@@ -112,7 +112,7 @@ bool ReadSecrets(const Options& options, SecretInput& input, QString& key, QStri
         if (!options.passwordFile.isNull()) {
             if (!input.readFileLine(options.passwordFile, password, error))
                 return false;
-        } else if (!stdinUsed && input.stdinIsTerminal() &&
+        } else if (input.stdinIsTerminal() &&
                    !input.askHidden(UiText(kTextPassword, options.language) + QStringLiteral(": "),
                                     password)) {
             error = QStringLiteral("standard input: %1").arg(GetErrorText(errno));

@@ -101,6 +101,9 @@ private slots:
             1, 0, "0123456789", "", kCheckPasses);
         row("WEP128 from stdin", {"--ad-hoc", "--security=WEP128", "--channel=11", "--key-stdin"},
             en, none, "", 2, 0, "0123456789abcdef0123456789", "", kCheckPasses);
+        row("--key-stdin at a terminal", {"--access-point", "--security", "WPA", "--key-stdin"}, en,
+            QStringLiteral("passphrase"), "", 3, 1, "passphrase", "",
+            QStringLiteral("Channel invalid"));
         row("WPA asked on the terminal", {"--access-point", "--security", "WPA"}, en,
             QStringLiteral("passphrase"), "", 3, 1, "passphrase", "",
             QStringLiteral("Channel invalid"));
