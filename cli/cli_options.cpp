@@ -55,7 +55,7 @@ QString UsageText() {
         "                       begins with \"de\", else English)\n"
         "  --log FILE           append the log records to FILE (created readable by its\n"
         "                       owner only)\n"
-        "  --quiet              no progress and no notices on standard error\n"
+        "  --quiet              no progress on standard error\n"
         "\n"
         "A key or password missing on a terminal is asked for without echo; keys and\n"
         "passwords are never taken from the command line.\n"

@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <termios.h>
 #include <unistd.h>
@@ -18,6 +19,15 @@ constexpr int kTextKey = 503;
 constexpr int kTextPassword = 513;
 // A key or password file is read no further than this.
 constexpr qint64 kMaxSecretFile = 64 * 1024;
+
+// The terminal's settings while its echo is off, for a signal that ends the program then.
+termios g_savedTerminal{};
+
+void restoreTerminalAndDie(int signal) {
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
 
 bool readLineFromStdin(QString& line) {
     QByteArray bytes;
@@ -59,15 +69,28 @@ bool ConsoleSecretInput::askHidden(const QString& prompt, QString& answer) {
     std::fflush(stderr);
     termios saved{};
     const bool haveTerminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
+    using Handler = void (*)(int);
+    Handler oldInt = SIG_DFL;
+    Handler oldTerm = SIG_DFL;
+    Handler oldHup = SIG_DFL;
     if (haveTerminal) {
+        // Ctrl+C at the prompt must not leave the terminal without echo.
+        g_savedTerminal = saved;
+        oldInt = std::signal(SIGINT, restoreTerminalAndDie);
+        oldTerm = std::signal(SIGTERM, restoreTerminalAndDie);
+        oldHup = std::signal(SIGHUP, restoreTerminalAndDie);
         termios quiet = saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         quiet.c_lflag |= ECHONL;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
     const bool ok = readLineFromStdin(answer);
-    if (haveTerminal)
+    if (haveTerminal) {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        std::signal(SIGINT, oldInt);
+        std::signal(SIGTERM, oldTerm);
+        std::signal(SIGHUP, oldHup);
+    }
     return ok;
 }
 
