@@ -32,7 +32,9 @@ struct Run {
         env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
         process->setProcessEnvironment(env);
         process->start(QStringLiteral(VELINOR_CLI), args);
+        // Written now: the program must not wait for this test's next event loop turn.
         process->write(input);
+        process->waitForBytesWritten(5000);
         process->closeWriteChannel();
     }
     bool finish() {
