@@ -13,7 +13,7 @@ QString FindDataFile(const QString& name, const QString& workingDir, const QStri
     for (const QString& dir : {workingDir, dataDir}) {
         if (dir.isEmpty())
             continue;
-        const QString path = QDir(dir).filePath(name);
+        QString path = QDir(dir).filePath(name);
         if (QFileInfo(path).isFile())
             return path;
     }
