@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velinor {
@@ -14,16 +15,33 @@ QString GetErrorText(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
-LogWriter::LogWriter(const QString& directory, const Clock& clock, Prompts& prompts,
+namespace {
+
+// Makes the directory and its missing parents, owner only; existing ones keep
+// their rights. A failure shows in the open that follows.
+void makeDirectory(const QString& directory) {
+    const QByteArray path = directory.toLocal8Bit();
+    for (qsizetype i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path.at(i) == '/')
+            ::mkdir(path.left(i).constData(), 0700);
+    }
+}
+
+} // namespace
+
+LogWriter::LogWriter(const LogLocation& location, const Clock& clock, Prompts& prompts,
                      std::function<void()> switchLoggingOff)
-    : m_path(directory + QStringLiteral("/log.txt")), m_clock(clock), m_prompts(prompts),
-      m_switchOff(std::move(switchLoggingOff)) {}
+    : m_path(location.directory + QStringLiteral("/log.txt")),
+      m_createDir(location.create ? location.directory : QString()), m_clock(clock),
+      m_prompts(prompts), m_switchOff(std::move(switchLoggingOff)) {}
 
 bool LogWriter::LogWrite(const QString& text) {
     if (m_held) {
         m_held->append(text.toUtf8());
         return true;
     }
+    if (!m_createDir.isEmpty())
+        makeDirectory(m_createDir);
     const QByteArray path = m_path.toLocal8Bit();
     // Owner only: the log holds keys in plain text.
     const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);

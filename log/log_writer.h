@@ -1,5 +1,7 @@
 #pragma once
 
+#include "log/log_location.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -13,17 +15,23 @@ class Prompts;
 // The system's text for an error number (strerror).
 QString GetErrorText(int code);
 
-// Appends to log.txt in the program's directory. The file is opened for every
-// single write and closed again. The first failure of a run is shown once and
-// switches logging off through the callback; the text is then lost.
+// Appends to log.txt in the directory of its location. The file is opened for
+// every single write and closed again. The first failure of a run is shown once
+// and switches logging off through the callback; the text is then lost.
 class LogWriter {
 public:
-    LogWriter(const QString& directory, const Clock& clock, Prompts& prompts,
+    LogWriter(const LogLocation& location, const Clock& clock, Prompts& prompts,
               std::function<void()> switchLoggingOff);
+    LogWriter(const QString& directory, const Clock& clock, Prompts& prompts,
+              std::function<void()> switchLoggingOff)
+        : LogWriter(LogLocation{directory}, clock, prompts, std::move(switchLoggingOff)) {}
 
     const QString& path() const { return m_path; }
     // Writes to this file instead of log.txt in the directory.
-    void setFilePath(const QString& path) { m_path = path; }
+    void setFilePath(const QString& path) {
+        m_path = path;
+        m_createDir.clear();
+    }
     // While a buffer is set, the texts are appended to it instead of the file, so
     // that the entries of one piece of work can go to the file later in one piece.
     void holdIn(QByteArray* buffer) { m_held = buffer; }
@@ -39,6 +47,7 @@ public:
 
 private:
     QString m_path;
+    QString m_createDir; // made before each write when not empty
     const Clock& m_clock;
     Prompts& m_prompts;
     std::function<void()> m_switchOff;

@@ -24,11 +24,18 @@ int RunDesktopTool(PortEnumerator& ports, const QString& sysfsRoot) {
     QtPrompts prompts;
     QtLauncher launcher;
     QtFilePicker certificatePicker(UiText(515, language));
-    Services services{clock,      port,
-                      prompts,    launcher,
-                      ports,      certificatePicker,
-                      workingDir, QCoreApplication::applicationDirPath(),
-                      sysfsRoot,  InstalledDataDir()};
+    Services services{clock,
+                      port,
+                      prompts,
+                      launcher,
+                      ports,
+                      certificatePicker,
+                      workingDir,
+                      QCoreApplication::applicationDirPath(),
+                      sysfsRoot,
+                      InstalledDataDir(),
+                      qEnvironmentVariable("XDG_STATE_HOME"),
+                      QDir::homePath()};
     CSetupApp app(services);
     return app.InitInstance();
 }

@@ -13,13 +13,14 @@
 namespace velinor {
 
 CSetupApp::CSetupApp(Services& services)
-    : m_services(services), m_log(services.programDir, services.clock, services.prompts,
-                                  [this] {
-                                      // The log file cannot be written: logging goes off for the
-                                      // run.
-                                      OnLogOff();
-                                      SetLogActive(false);
-                                  }),
+    : m_services(services),
+      m_log(ChooseLogLocation(services.programDir, services.xdgStateHome, services.homeDir),
+            services.clock, services.prompts,
+            [this] {
+                // The log file cannot be written: logging goes off for the run.
+                OnLogOff();
+                SetLogActive(false);
+            }),
       m_eventLog(m_log, [this] { return m_bLogActive; }) {}
 
 CSetupApp::~CSetupApp() = default;

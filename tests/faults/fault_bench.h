@@ -7,12 +7,12 @@
 
 #include "base/clock.h"
 #include "base/services.h"
-#include "ui/setup_app.h"
-#include "ui/setup_dlg.h"
-#include "ui/tip_combo_box.h"
 #include "fakes.h"
 #include "sim/adapter_model.h"
 #include "sim/sim_serial_port.h"
+#include "ui/setup_app.h"
+#include "ui/setup_dlg.h"
+#include "ui/tip_combo_box.h"
 
 #include <QAction>
 #include <QFile>
@@ -189,6 +189,7 @@ struct FormBench {
     FakeFilePicker picker;
     QString workingDir = dir.path();
     QString programDir = dir.path();
+    QString homeDir; // none: an unwritable program directory leaves no other place for the log
     std::unique_ptr<Services> services;
     std::unique_ptr<CSetupApp> app;
     std::unique_ptr<CSetupDlg> dlg;
@@ -209,7 +210,8 @@ struct FormBench {
 
     CSetupDlg& start() {
         services.reset(new Services{clock, port, prompts, launcher, ports, picker, workingDir,
-                                    programDir, dir.path() + QStringLiteral("/sys")});
+                                    programDir, dir.path() + QStringLiteral("/sys"), QString(),
+                                    QString(), homeDir});
         app = std::make_unique<CSetupApp>(*services);
         dlg = std::make_unique<CSetupDlg>(*app, *services);
         dlg->OnInitDialog();

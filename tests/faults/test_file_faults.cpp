@@ -124,15 +124,20 @@ private slots:
 
     void logNotWritable_data() {
         QTest::addColumn<bool>("logIsDirectory");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("program directory is a regular file") << false << "Not a directory";
-        QTest::newRow("log.txt is a directory") << true << "Is a directory";
+        QTest::addColumn<bool>("withHome");
+        QTest::addColumn<QString>("reason"); // empty: the log moves to the state directory
+        QTest::newRow("program directory is a regular file") << false << false << "Not a directory";
+        QTest::newRow("log.txt is a directory") << true << true << "Is a directory";
+        QTest::newRow("program directory unwritable, home") << false << true << "";
     }
     void logNotWritable() {
         QFETCH(bool, logIsDirectory);
+        QFETCH(bool, withHome);
         QFETCH(QString, reason);
         FormBench b;
         b.programDir = b.dir.path() + QStringLiteral("/bin");
+        if (withHome)
+            b.homeDir = b.dir.path() + QStringLiteral("/home");
         if (logIsDirectory)
             QVERIFY(QDir().mkpath(b.programDir + QStringLiteral("/log.txt")));
         else
@@ -144,6 +149,15 @@ private slots:
 
         b.click(CSetupDlg::IDC_CONFIGURE);
 
+        if (reason.isEmpty()) {
+            // The installed program: the log is the user's, logging stays on.
+            QCOMPARE(b.texts(), QStringList{kSaved});
+            QVERIFY(b.app->IsLogActive());
+            QCOMPARE(d.windowTitle(), QStringLiteral("Velinor (log active)"));
+            QVERIFY(FormBench::contents(b.homeDir + QStringLiteral("/.local/state/velinor/log.txt"))
+                        .endsWith(" : Configuration successful\n"));
+            return;
+        }
         // One report, logging off, and the Configure ran to its end.
         const QString report = QStringLiteral("Log error: %1\nLogging disabled.").arg(reason);
         QCOMPARE(b.texts(), (QStringList{report, kSaved}));

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,17 +74,6 @@ private slots:
         QVERIFY(prompts.texts.isEmpty());
     }
 
-    void createdForOwnerOnly() {
-        QTemporaryDir dir;
-        ManualClock clock;
-        CountingPrompts prompts;
-        LogWriter log(dir.path(), clock, prompts, {});
-        log.LogWrite("key\n");
-        struct stat st {};
-        QCOMPARE(::stat(QFile::encodeName(log.path()).constData(), &st), 0);
-        QCOMPARE(int(st.st_mode & 0777), 0600);
-    }
-
     void nothingWrittenWhileLoggingIsOff() {
         QTemporaryDir dir;
         ManualClock clock;
@@ -98,35 +88,88 @@ private slots:
         QVERIFY(readFile(log.path()).endsWith(" : shown\n"));
     }
 
-    void unwritable_data() {
-        QTest::addColumn<bool>("fileIsDirectory");
-        QTest::newRow("directory is a regular file") << false;
-        QTest::newRow("log.txt is a directory") << true;
+    // Where the log goes and what happens when it cannot be written. Paths are
+    // in the temporary directory; "file" is a regular file, "file/x" lies under it
+    // (root may write anywhere, but not there).
+    void location_data() {
+        QTest::addColumn<QString>("programDir");
+        QTest::addColumn<QString>("stateHome");
+        QTest::addColumn<QString>("home");
+        QTest::addColumn<QString>("logPath"); // empty: the text is lost
+        QTest::addColumn<int>("error");
+        QTest::newRow("program directory writable") << "bin"
+                                                    << "state"
+                                                    << "home"
+                                                    << "bin/log.txt" << 0;
+        QTest::newRow("program directory unwritable: XDG_STATE_HOME")
+            << "file/bin"
+            << "state"
+            << "home"
+            << "state/velinor/log.txt" << 0;
+        QTest::newRow("program directory unwritable: home")
+            << "file/bin"
+            << ""
+            << "home"
+            << "home/.local/state/velinor/log.txt" << 0;
+        QTest::newRow("relative XDG_STATE_HOME is ignored")
+            << "file/bin"
+            << "relative"
+            << "home"
+            << "home/.local/state/velinor/log.txt" << 0;
+        QTest::newRow("neither writable: home under a file") << "file/bin"
+                                                             << ""
+                                                             << "file/home"
+                                                             << "" << ENOTDIR;
+        QTest::newRow("neither writable: no home") << "file"
+                                                   << ""
+                                                   << ""
+                                                   << "" << ENOTDIR;
+        QTest::newRow("log.txt is a directory") << "dir"
+                                                << ""
+                                                << "home"
+                                                << "" << EISDIR;
     }
-    void unwritable() {
-        QFETCH(bool, fileIsDirectory);
+    void location() {
+        QFETCH(QString, programDir);
+        QFETCH(QString, stateHome);
+        QFETCH(QString, home);
+        QFETCH(QString, logPath);
+        QFETCH(int, error);
         QTemporaryDir dir;
-        QString logDir = dir.path();
-        if (fileIsDirectory) {
-            QVERIFY(QDir(dir.path()).mkdir("log.txt"));
-        } else {
-            QFile f(dir.path() + "/plain");
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            logDir = dir.path() + "/plain";
-        }
+        const auto in = [&](const QString& name) {
+            return name.isEmpty() || name == "relative" ? name : dir.path() + "/" + name;
+        };
+        QVERIFY(QDir(dir.path()).mkpath("bin") && QDir(dir.path()).mkpath("dir/log.txt"));
+        QFile file(in("file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
         ManualClock clock;
         CountingPrompts prompts;
         int switchedOff = 0;
-        LogWriter log(logDir, clock, prompts, [&] { ++switchedOff; });
+        LogWriter log(ChooseLogLocation(in(programDir), in(stateHome), in(home)), clock, prompts,
+                      [&] { ++switchedOff; });
+        // Nothing is made before the first write.
+        QVERIFY(!QFileInfo::exists(in("state")) && !QFileInfo::exists(in("home")));
         for (int i = 0; i < 3; ++i) {
             QVERIFY(log.LogTimeStamp());
-            QVERIFY(log.LogWrite("lost\n"));
+            QVERIFY(log.LogWrite("entry\n"));
         }
-        QCOMPARE(prompts.texts.size(), 1);
-        QCOMPARE(prompts.icons.first(), PromptIcon::Warning);
-        QVERIFY(prompts.texts.first().startsWith("Log error: "));
-        QVERIFY(prompts.texts.first().endsWith("\nLogging disabled."));
-        QVERIFY(prompts.texts.first().contains(GetErrorText(fileIsDirectory ? EISDIR : ENOTDIR)));
+        if (!logPath.isEmpty()) {
+            QCOMPARE(log.path(), in(logPath));
+            QCOMPARE(readFile(log.path()), QByteArray("05.12.2012 14:03:11 : entry\n").repeated(3));
+            QVERIFY(prompts.texts.isEmpty());
+            // Owner only: the log holds keys in plain text, its directory is private.
+            struct stat st {};
+            QCOMPARE(::stat(QFile::encodeName(log.path()).constData(), &st), 0);
+            QCOMPARE(int(st.st_mode & 0777), 0600);
+            if (logPath.startsWith("bin"))
+                return;
+            QCOMPARE(::stat(QFile::encodeName(QFileInfo(log.path()).path()).constData(), &st), 0);
+            QCOMPARE(int(st.st_mode & 0777), 0700);
+            return;
+        }
+        QCOMPARE(prompts.texts,
+                 QStringList{"Log error: " + GetErrorText(error) + "\nLogging disabled."});
+        QCOMPARE(prompts.icons, QList<PromptIcon>{PromptIcon::Warning});
         QCOMPARE(switchedOff, 1);
         QVERIFY(log.errorShown());
     }
