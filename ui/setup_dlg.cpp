@@ -127,6 +127,10 @@ CSetupDlg::CSetupDlg(CSetupApp& app, Services& services, QWidget* parent)
 }
 
 CSetupDlg::~CSetupDlg() {
+    // The base classes hide the controls after this destructor has run; an open
+    // tip list then resets the selector, whose signal must no longer reach us.
+    for (QWidget* control : std::as_const(m_controls))
+        control->disconnect(this);
     if (m_app.m_pMainDlg == this)
         m_app.m_pMainDlg = nullptr;
     if (m_app.mainWindow() == this)
