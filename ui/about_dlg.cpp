@@ -4,12 +4,15 @@
 #include "base/data_files.h"
 #include "base/launcher.h"
 #include "base/settings.h"
+#include "base/ui_text.h"
+#include "log/log_writer.h"
 
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -19,13 +22,23 @@ namespace {
 // The box in dialog units.
 constexpr int kWidthDu = 144;
 constexpr int kHeightDu = 115;
+
+// Addresses that a browser or a mail program shows; nothing that runs or opens
+// a local file.
+bool isWebAddress(const QString& address) {
+    const QUrl url(address, QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+                             scheme == QLatin1String("mailto"));
+}
 } // namespace
 
-CAboutDlg::CAboutDlg(Launcher& launcher, QString workingDir, QWidget* parent,
-                     const QString& dataDir)
+CAboutDlg::CAboutDlg(Launcher& launcher, EventLog& log, int langOffset, QString workingDir,
+                     QWidget* parent, const QString& dataDir)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_launcher(launcher), m_strWorkingDir(std::move(workingDir)) {
+      m_launcher(launcher), m_log(log), m_nLangOffset(langOffset),
+      m_strWorkingDir(std::move(workingDir)) {
     setWindowTitle(QStringLiteral("Info"));
     const QRect box = dialogUnitsToPixels(0, 0, kWidthDu, kHeightDu);
     setFixedSize(box.size());
@@ -83,6 +96,14 @@ void CAboutDlg::OnLogoClicked() {
     const QString url = Settings(m_strWorkingDir).aboutUrl().trimmed();
     if (url.isEmpty())
         return;
+    if (!isWebAddress(url)) {
+        m_log.entry(
+            {m_nLangOffset == kEnglish
+                 ? QStringLiteral("About address not opened (only http, https, mailto): ")
+                 : QString::fromUtf8("About-Adresse nicht geöffnet (nur http, https, mailto): "),
+             url, QStringLiteral("\n")});
+        return;
+    }
     m_launcher.open(url);
 }
 

@@ -86,7 +86,8 @@ void CSetupApp::OpenHelp() {
 }
 
 void CSetupApp::OnAppAbout() {
-    CAboutDlg dlg(m_services.launcher, m_services.workingDir, m_pMainWnd, m_services.dataDir);
+    CAboutDlg dlg(m_services.launcher, m_eventLog, menuLanguage(), m_services.workingDir,
+                  m_pMainWnd, m_services.dataDir);
     dlg.exec();
 }
 

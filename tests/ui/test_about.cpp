@@ -1,5 +1,7 @@
+#include "base/clock.h"
 #include "base/settings.h"
 #include "fakes.h"
+#include "log/log_writer.h"
 #include "ui/about_dlg.h"
 
 #include <QDir>
@@ -12,6 +14,7 @@
 
 using namespace velinor;
 using velinor::fakes::FakeLauncher;
+using velinor::fakes::RecordingPrompts;
 
 namespace {
 
@@ -34,6 +37,11 @@ class TestAbout : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     FakeLauncher m_launcher;
+    ManualClock m_clock;
+    RecordingPrompts m_prompts;
+    LogWriter m_writer{m_dir.path(), m_clock, m_prompts, [] {}};
+    bool m_logOn = true;
+    EventLog m_log{m_writer, [this] { return m_logOn; }};
 
     QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     void clickLogo(CAboutDlg& dlg) {
@@ -44,12 +52,14 @@ private slots:
     void init() {
         QFile::remove(file("settings.ini"));
         QFile::remove(file("oem.bmp"));
+        QFile::remove(file("log.txt"));
         m_launcher = FakeLauncher();
+        m_logOn = true;
     }
 
     void showsTitleVersionAndLogo() {
         writeLogo(m_dir.path(), QSize(37, 21));
-        CAboutDlg dlg(m_launcher, m_dir.path());
+        CAboutDlg dlg(m_launcher, m_log, kEnglish, m_dir.path());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Info"));
@@ -65,36 +75,64 @@ private slots:
         QCOMPARE(dlg.versionLabel()->cursor().shape(), Qt::ArrowCursor);
     }
 
+    // Only web and mail addresses are opened; any other is logged when logging is on.
     void clickOpensUrl_data() {
         QTest::addColumn<QByteArray>("settings"); // null: no settings file
         QTest::addColumn<QStringList>("opened");
+        QTest::addColumn<QByteArray>("log");
         const QStringList fallback{"https://www.velinor.example/"};
-        QTest::newRow("URL set") << QByteArray("[about]\r\nURL=https://maker.example/wlan\r\n")
-                                 << QStringList{"https://maker.example/wlan"};
-        QTest::newRow("names in other case") << QByteArray("[About]\r\nurl=http://other.example/")
-                                             << QStringList{"http://other.example/"};
-        QTest::newRow("no section") << QByteArray("[settings]\r\nlanguage=0\r\n") << fallback;
-        QTest::newRow("section without the key") << QByteArray("[about]\r\nname=x\r\n") << fallback;
-        QTest::newRow("no settings file") << QByteArray() << fallback;
-        QTest::newRow("empty URL opens nothing")
-            << QByteArray("[about]\r\nURL=\r\n") << QStringList{};
+        const auto url = [](const char* url) { return "[about]\r\nURL=" + QByteArray(url); };
+        const QByteArray refused = "About address not opened (only http, https, mailto): ";
+        QTest::newRow("https") << url("https://maker.example/wlan")
+                               << QStringList{"https://maker.example/wlan"} << QByteArray();
+        QTest::newRow("http, names in other case")
+            << QByteArray("[About]\r\nurl=http://other.example/")
+            << QStringList{"http://other.example/"} << QByteArray();
+        QTest::newRow("HTTPS") << url("HTTPS://maker.example/")
+                               << QStringList{"HTTPS://maker.example/"} << QByteArray();
+        QTest::newRow("mailto") << url("mailto:support@maker.example")
+                                << QStringList{"mailto:support@maker.example"} << QByteArray();
+        QTest::newRow("file") << url("file:///usr/bin/xterm") << QStringList{}
+                              << refused + "file:///usr/bin/xterm";
+        QTest::newRow("javascript")
+            << url("javascript:alert(1)") << QStringList{} << refused + "javascript:alert(1)";
+        QTest::newRow("ftp") << url("ftp://maker.example/") << QStringList{}
+                             << refused + "ftp://maker.example/";
+        QTest::newRow("no scheme: a path")
+            << url("../run.desktop") << QStringList{} << refused + "../run.desktop";
+        QTest::newRow("logging off: nothing logged")
+            << url("smb://share/x") << QStringList{} << QByteArray("off");
+        QTest::newRow("no section")
+            << QByteArray("[settings]\r\nlanguage=0\r\n") << fallback << QByteArray();
+        QTest::newRow("section without the key")
+            << QByteArray("[about]\r\nname=x\r\n") << fallback << QByteArray();
+        QTest::newRow("no settings file") << QByteArray() << fallback << QByteArray();
+        QTest::newRow("empty URL opens nothing") << url("") << QStringList{} << QByteArray();
     }
     void clickOpensUrl() {
         QFETCH(QByteArray, settings);
+        QFETCH(QByteArray, log);
         if (!settings.isNull())
             writeFile(file("settings.ini"), settings);
+        m_logOn = log != "off";
         writeLogo(m_dir.path(), QSize(16, 16));
-        CAboutDlg dlg(m_launcher, m_dir.path());
+        CAboutDlg dlg(m_launcher, m_log, kEnglish, m_dir.path());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         clickLogo(dlg);
         QTEST(m_launcher.opened, "opened");
         QVERIFY(m_launcher.starts.isEmpty());
+        QFile logFile(file("log.txt"));
+        const QByteArray written = logFile.open(QIODevice::ReadOnly) ? logFile.readAll() : "";
+        if (log.isEmpty() || !m_logOn)
+            QCOMPARE(written, QByteArray());
+        else
+            QCOMPARE(written, "05.12.2012 14:03:11 : " + log + "\n");
     }
 
     void urlIsReadAnewAtEveryClick() {
         writeLogo(m_dir.path(), QSize(16, 16));
-        CAboutDlg dlg(m_launcher, m_dir.path());
+        CAboutDlg dlg(m_launcher, m_log, kEnglish, m_dir.path());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         writeFile(file("settings.ini"), "[about]\r\nURL=https://first.example/\r\n");
@@ -126,7 +164,7 @@ private slots:
             writeLogo(m_dir.path(), work);
         if (data.isValid())
             writeLogo(dataDir.path(), data);
-        CAboutDlg dlg(m_launcher, m_dir.path(), nullptr, dataDir.path());
+        CAboutDlg dlg(m_launcher, m_log, kEnglish, m_dir.path(), nullptr, dataDir.path());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(dlg.logo()->isVisible(), shown.isValid());
@@ -144,7 +182,7 @@ private slots:
         QFETCH(QByteArray, logo);
         if (!logo.isNull())
             writeFile(file("oem.bmp"), logo);
-        CAboutDlg dlg(m_launcher, m_dir.path());
+        CAboutDlg dlg(m_launcher, m_log, kEnglish, m_dir.path());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QVERIFY(!dlg.logo()->isVisible());
