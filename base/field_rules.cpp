@@ -53,14 +53,17 @@ QString QtFileFilter(const QString& filter) {
             break; // "||" ends the list
         if (patterns.isEmpty())
             continue;
-        QString qtPatterns = patterns;
-        qtPatterns.replace(u';', u' ');
-        // Qt takes the patterns from the parentheses of the entry.
-        if (description.contains(u'(') && description.endsWith(u')'))
-            entries.append(description);
-        else
-            entries.append((description.isEmpty() ? QString() : description + u' ') + u'(' +
-                           qtPatterns + u')');
+        QStringList qtPatterns = patterns.split(u';', Qt::SkipEmptyParts);
+        for (QString& pattern : qtPatterns) {
+            pattern = pattern.trimmed();
+            // "*.*" means every file, also one without a dot in its name.
+            if (pattern == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        // Qt takes the patterns from the last parentheses; the chooser hides
+        // them, so that the description is shown as the catalogue has it.
+        entries.append((description.isEmpty() ? qtPatterns.join(u' ') : description) +
+                       QStringLiteral(" (") + qtPatterns.join(u' ') + u')');
     }
     return entries.join(QStringLiteral(";;"));
 }

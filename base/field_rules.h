@@ -25,7 +25,8 @@ namespace velinor {
 QString MaxCharsMessage(int maxChars, int langOffset);
 
 // The certificate file filter of the catalogue ("Text (*.pem)|*.pem|...||") in
-// Qt's notation ("Text (*.pem);;...").
+// Qt's notation ("Text (*.pem) (*.pem);;..."): each description whole, then the
+// patterns in parentheses, for a chooser that hides those ("*.*" becomes "*").
 QString QtFileFilter(const QString& filter);
 
 } // namespace velinor

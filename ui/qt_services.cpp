@@ -55,6 +55,9 @@ QString QtFilePicker::pick() {
         m_dialog = std::make_unique<QFileDialog>();
         m_dialog->setFileMode(QFileDialog::ExistingFile);
         m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        // The entries show the catalogue's descriptions ("Alle Dateien (*.*)")
+        // and filter by the patterns behind them ("*", every file).
+        m_dialog->setOption(QFileDialog::HideNameFilterDetails);
         m_dialog->setNameFilter(m_filter);
     }
     if (m_dialog->exec() != QDialog::Accepted)

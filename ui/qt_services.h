@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/file_picker.h"
 #include "base/launcher.h"
 #include "base/prompts.h"
-#include "base/file_picker.h"
 
 #include <QString>
 
@@ -28,7 +28,8 @@ public:
 
 // The certificate file chooser: one dialog for the whole run, so that it opens
 // where the last file was chosen. The filter is the catalogue's text 515 of the
-// language at start-up.
+// language at start-up; its "all files" entry lists every file, also those
+// without a dot in their names.
 class QtFilePicker : public FilePicker {
 public:
     explicit QtFilePicker(const QString& catalogueFilter);

@@ -40,10 +40,11 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("qt");
         QTest::newRow("German catalogue")
-            << UiText(515, kGerman) << "PEM Zertifikat (*.pem);;Alle Dateien (*.*)";
+            << UiText(515, kGerman) << "PEM Zertifikat (*.pem) (*.pem);;Alle Dateien (*.*) (*)";
         QTest::newRow("patterns not in the text")
             << QStringLiteral("Keys|*.pem;*.crt||") << "Keys (*.pem *.crt)";
-        QTest::newRow("no end marks") << QStringLiteral("A (*.a)|*.a") << "A (*.a)";
+        QTest::newRow("no end marks") << QStringLiteral("A (*.a)|*.a") << "A (*.a) (*.a)";
+        QTest::newRow("no description") << QStringLiteral("|*.*||") << "* (*)";
         QTest::newRow("empty") << QString() << "";
     }
     void fileFilter() {

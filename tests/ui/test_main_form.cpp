@@ -3,6 +3,7 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "fakes.h"
+#include "ui/qt_services.h"
 #include "ui/qt_translations.h"
 #include "ui/setup_app.h"
 #include "ui/setup_dlg.h"
@@ -11,19 +12,23 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -634,6 +639,49 @@ private slots:
         QCOMPARE(list->height(), rows * row + 4);
         QTEST(rows < entries, "scrolls");
         QTEST(list->verticalScrollBar()->isVisible(), "scrolls");
+    }
+
+    // "Alle Dateien (*.*)" lists every file, also one without a dot.
+    void certificateChooserListsAllFiles() {
+        QTemporaryDir dir;
+        for (const char* name : {"cacert", "ca.pem"}) {
+            QFile f(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QtFilePicker picker(UiText(515, kGerman));
+        QStringList filters;
+        QStringList listed[2];
+        QTimer::singleShot(0, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            // Never leave the test hanging in the chooser.
+            const auto close = qScopeGuard([chooser] {
+                if (chooser->isVisible())
+                    chooser->reject();
+            });
+            chooser->setDirectory(dir.path());
+            auto* types = chooser->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* view = chooser->findChild<QListView*>(QStringLiteral("listView"));
+            QVERIFY(types && view);
+            for (int filter = 0; filter < 2; ++filter) {
+                filters << types->itemText(filter);
+                chooser->selectNameFilter(chooser->nameFilters().at(filter));
+                const qsizetype expected = filter == 0 ? 1 : 2;
+                QTRY_COMPARE(view->model()->rowCount(view->rootIndex()), expected);
+                for (int row = 0; row < expected; ++row)
+                    listed[filter]
+                        << view->model()->index(row, 0, view->rootIndex()).data().toString();
+            }
+            auto* name = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(name);
+            name->setText(QStringLiteral("cacert"));
+            QMetaObject::invokeMethod(chooser, "accept");
+        });
+        QCOMPARE(picker.pick(), dir.filePath(QStringLiteral("cacert")));
+        QCOMPARE(filters, (QStringList{"PEM Zertifikat (*.pem)", "Alle Dateien (*.*)"}));
+        QCOMPARE(listed[0], QStringList{"ca.pem"});
+        listed[1].sort();
+        QCOMPARE(listed[1], (QStringList{"ca.pem", "cacert"}));
     }
 
     void f1OpensHelpOncePerPress() {
