@@ -11,7 +11,10 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTableWidget>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -29,6 +32,12 @@ constexpr int kTextTitle = 522;
 constexpr int kTextNothingSelected = 526;
 
 constexpr Qt::Alignment kCentred = Qt::AlignHCenter | Qt::AlignVCenter;
+
+// The room a cell's text needs beside it: the margins on both sides, inside
+// the grid line.
+int cellPadding(const QWidget* list) {
+    return 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1) + 1;
+}
 
 struct WaitCursor {
     WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -55,15 +64,7 @@ CScanDlg::CScanDlg(MainForm& form, ModuleLink& link, Prompts& prompts, EventLog&
     m_btnRefresh = new QPushButton(QString::fromUtf8("Aktu&alisieren"), this);
     m_btnRefresh->setObjectName(QStringLiteral("button1038"));
 
-    // Positions in dialog units, as the dialog template has them.
-    auto place = [this](QWidget* w, int x, int y, int cx, int cy) {
-        w->setGeometry(duToPixelsX(x), duToPixelsY(y), duToPixelsX(cx), duToPixelsY(cy));
-    };
-    place(m_listNetworks, 7, 7, 437, 173);
-    place(m_btnOk, 449, 7, 50, 14);
-    place(m_btnCancel, 449, 24, 50, 14);
-    place(m_btnRefresh, 449, 42, 50, 14);
-    setFixedSize(duToPixelsX(kWidthDu), duToPixelsY(kHeightDu));
+    placeControls();
 
     connect(m_btnOk, &QPushButton::clicked, this, &CScanDlg::OnOK);
     connect(m_btnCancel, &QPushButton::clicked, this, &CScanDlg::reject);
@@ -76,6 +77,64 @@ int CScanDlg::duToPixelsX(int du) const {
 
 int CScanDlg::duToPixelsY(int du) const {
     return DialogUnitsToPixels(font(), 0, du, 0, 0).y();
+}
+
+void CScanDlg::placeControls() {
+    QSize size(duToPixelsX(kWidthDu), duToPixelsY(kHeightDu));
+    // The frame that the window manager adds, as the main window has it.
+    QMargins frame;
+    if (parentWidget() && parentWidget()->window()->windowHandle())
+        frame = parentWidget()->window()->windowHandle()->frameMargins();
+    const QScreen* where = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (where) {
+        const QSize room = where->availableGeometry().size().shrunkBy(frame);
+        size = size.boundedTo(room);
+    }
+    setFixedSize(size);
+
+    // The buttons keep their distance from the right edge, as in the template
+    // (x 449 of 506 dialog units); the list fills the rest.
+    const int buttonX = size.width() - duToPixelsX(kWidthDu - 449);
+    const int margin = duToPixelsX(7);
+    m_listNetworks->setGeometry(margin, duToPixelsY(7),
+                                std::max(0, buttonX - duToPixelsX(5) - margin),
+                                std::max(0, size.height() - duToPixelsY(14)));
+    m_btnOk->setGeometry(buttonX, duToPixelsY(7), duToPixelsX(50), duToPixelsY(14));
+    m_btnCancel->setGeometry(buttonX, duToPixelsY(24), duToPixelsX(50), duToPixelsY(14));
+    m_btnRefresh->setGeometry(buttonX, duToPixelsY(42), duToPixelsX(50), duToPixelsY(14));
+}
+
+int CScanDlg::columnWidth(int column) const {
+    const int baseX = duToPixelsX(4);
+    int width = (kColumnWidths[column] * baseX + kColumnFontWidth / 2) / kColumnFontWidth;
+    if (column == ColMac) {
+        // A whole address, whatever the widths of the font's digits and letters.
+        const QFontMetrics fm(m_listNetworks->font());
+        int digit = 0;
+        for (const QChar c : QStringLiteral("0123456789ABCDEF"))
+            digit = std::max(digit, fm.horizontalAdvance(c));
+        const int text = 12 * digit + 5 * fm.horizontalAdvance(u':');
+        width = std::max(width, text + cellPadding(m_listNetworks));
+    }
+    return width;
+}
+
+bool CScanDlg::cellFits(int row, int column) const {
+    const QTableWidgetItem* item = m_listNetworks->item(row, column);
+    if (!item)
+        return true;
+    const QFontMetrics fm(m_listNetworks->font());
+    return fm.horizontalAdvance(item->text()) + cellPadding(m_listNetworks) <=
+           m_listNetworks->columnWidth(column);
+}
+
+void CScanDlg::updateCellTips() {
+    for (int row = 0; row < m_listNetworks->rowCount(); ++row) {
+        for (int column = 0; column < ColCount; ++column) {
+            if (QTableWidgetItem* item = m_listNetworks->item(row, column))
+                item->setToolTip(cellFits(row, column) ? QString() : item->text());
+        }
+    }
 }
 
 int CScanDlg::DoModal() {
@@ -99,8 +158,10 @@ void CScanDlg::OnInitDialog() {
         auto* header = new QTableWidgetItem(headers.at(c));
         header->setTextAlignment(kCentred);
         m_listNetworks->setHorizontalHeaderItem(c, header);
-        m_listNetworks->setColumnWidth(c, kColumnWidths[c]);
+        m_listNetworks->setColumnWidth(c, columnWidth(c));
     }
+    connect(m_listNetworks->horizontalHeader(), &QHeaderView::sectionResized, this,
+            &CScanDlg::updateCellTips);
     m_listNetworks->horizontalHeader()->setStretchLastSection(false);
     m_listNetworks->horizontalHeader()->setSectionsClickable(false);
     m_listNetworks->horizontalHeader()->setSortIndicatorShown(false);
@@ -140,6 +201,7 @@ void CScanDlg::FillNetworkList() {
     std::reverse(ordered.begin(), ordered.end());
     for (const ScanEntry& entry : ordered)
         AddNetworkRow(entry);
+    updateCellTips();
 }
 
 void CScanDlg::AddNetworkRow(const ScanEntry& entry) {

@@ -24,7 +24,10 @@ class CScanDlg : public QDialog {
     Q_OBJECT
 public:
     enum Column { ColSsid, ColAccess, ColMac, ColChannel, ColSecurity, ColDamping, ColCount };
+    // The columns' widths in pixels at a font whose average letter is 6 pixels
+    // wide; they grow and shrink with the font as the dialog units do.
     static constexpr int kColumnWidths[ColCount] = {200, 87, 120, 55, 120, 70};
+    static constexpr int kColumnFontWidth = 6;
     // The dialog's size in dialog units.
     static constexpr int kWidthDu = 506;
     static constexpr int kHeightDu = 187;
@@ -57,8 +60,17 @@ public:
     // Pixels of a horizontal / vertical size in dialog units of this dialog's font.
     int duToPixelsX(int du) const;
     int duToPixelsY(int du) const;
+    // The width of a column at this dialog's font.
+    int columnWidth(int column) const;
+    // true when the text of the cell shows whole in its column.
+    bool cellFits(int row, int column) const;
 
 private:
+    // The template's size, or less where the screen has less room; the list
+    // takes what is left beside the buttons.
+    void placeControls();
+    // A cell cut by its column gets its whole text as tooltip.
+    void updateCellTips();
     void scanWithWaitCursor();
     int selectionMark() const;
 

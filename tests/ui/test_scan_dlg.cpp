@@ -1,6 +1,6 @@
 #include "scan/netsearch.h"
-#include "ui/scan_dlg.h"
 #include "scan/scan_fakes.h"
+#include "ui/scan_dlg.h"
 
 #include "link/commands.h"
 #include "link/port_opener.h"
@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -125,6 +127,53 @@ private slots:
         CScanDlg dlg(b.form, b.link, b.prompts, b.log);
         dlg.OnInitDialog();
         QCOMPARE(column(dlg.networkList(), CScanDlg::ColSsid), order);
+    }
+
+    // At a small and a large font: the columns grow with the font, a whole MAC
+    // address shows, a cut cell has its text as tooltip, and the dialog stays
+    // on the screen with the list taking the room beside the buttons.
+    void anyFont_data() {
+        QTest::addColumn<int>("pointSize");
+        QTest::addColumn<bool>("shrunk"); // the template is larger than the screen
+        QTest::newRow("7 points") << 7 << false;
+        QTest::newRow("20 points") << 20 << true;
+    }
+    void anyFont() {
+        QFETCH(int, pointSize);
+        QFETCH(bool, shrunk);
+        const QFont before = QApplication::font();
+        const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
+        QFont font = before;
+        font.setPointSize(pointSize);
+        QApplication::setFont(font);
+        Bench b;
+        QVERIFY(b.openPort());
+        const QString ssid(32, u'W');
+        b.model.setNetworks({ssid.toLatin1() + ",AP,00:1A:2B:3C:4D:5E,WPA2,6,62"});
+        CScanDlg dlg(b.form, b.link, b.prompts, b.log);
+        dlg.OnInitDialog();
+        QTableWidget* list = dlg.networkList();
+
+        const int baseX = dlg.duToPixelsX(4);
+        QCOMPARE(list->columnWidth(CScanDlg::ColSsid), (200 * baseX + 3) / 6);
+        QCOMPARE(list->columnWidth(CScanDlg::ColDamping), (70 * baseX + 3) / 6);
+        QVERIFY(dlg.cellFits(0, CScanDlg::ColMac));
+        QCOMPARE(list->item(0, CScanDlg::ColMac)->toolTip(), QString());
+        QVERIFY(!dlg.cellFits(0, CScanDlg::ColSsid));
+        QCOMPARE(list->item(0, CScanDlg::ColSsid)->toolTip(), ssid);
+        list->setColumnWidth(CScanDlg::ColSsid, 100 * baseX);
+        QCOMPARE(list->item(0, CScanDlg::ColSsid)->toolTip(), QString());
+
+        const QSize room = dlg.screen()->availableGeometry().size();
+        const QSize full(dlg.duToPixelsX(CScanDlg::kWidthDu), dlg.duToPixelsY(CScanDlg::kHeightDu));
+        QCOMPARE(dlg.size(), full.boundedTo(room));
+        QCOMPARE(full.width() > room.width(), shrunk);
+        for (QPushButton* button : {dlg.okButton(), dlg.cancelButton(), dlg.refreshButton()}) {
+            QVERIFY(dlg.rect().contains(button->geometry()));
+            QVERIFY(list->geometry().right() < button->x());
+        }
+        QCOMPARE(dlg.width() - dlg.okButton()->x(), dlg.duToPixelsX(57));
+        QCOMPARE(list->height(), dlg.height() - dlg.duToPixelsY(14));
     }
 
     void okWithoutRowStaysOpen() {
