@@ -167,6 +167,9 @@ private slots:
             QString());
         row("unknown language", {"--lang", "fr"}, en, none, "--lang takes de or en", -1, -1, "", "",
             QString());
+        row("unreadable password file",
+            {"--security", "WPA-ENTERPRISE", "--access-point", "--password-file", "/gone"}, en,
+            none, "/gone: No such file", -1, -1, "", "", QString());
         row("unreadable key file", {"--access-point", "--security", "WPA", "--key-file", "/nope"},
             en, none, "/nope: No such file", -1, -1, "", "", QString());
     }
@@ -238,6 +241,47 @@ private slots:
         QCOMPARE(passes, check == kCheckPasses || check == QLatin1String("Channel invalid"));
         QCOMPARE(prompts.lastText(), check == kCheckPasses ? QString() : check);
         QCOMPARE(port.opens, 0);
+    }
+
+    // The real files: the first line without its line end; a missing file names itself.
+    void consoleFiles() {
+        const QString path = m_dir.filePath(QStringLiteral("key.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("k\xc3\xa4y 1\r\nsecond\n");
+        file.close();
+        ConsoleSecretInput input;
+        QString line;
+        QString error;
+        QVERIFY(input.readFileLine(path, line, error));
+        QCOMPARE(line, QStringLiteral("k\u00e4y 1"));
+        QVERIFY(!input.readFileLine(path + QStringLiteral(".gone"), line, error));
+        QVERIFY(error.startsWith(path + QStringLiteral(".gone: ")));
+    }
+
+    // Showing the values selects the first type that begins with the stored text,
+    // as the form's combo does; an index outside the list selects none.
+    void headlessFormShowsType_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("index");
+        QTest::newRow("exact") << "WPA2-ENTERPRISE" << 6;
+        QTest::newRow("prefix") << "WPA" << 3;
+        QTest::newRow("empty keeps the selection") << "" << 2;
+        QTest::newRow("unknown keeps the selection") << "WPA3" << 2;
+    }
+    void headlessFormShowsType() {
+        QFETCH(QString, stored);
+        QFETCH(int, index);
+        fakes::RecordingPrompts prompts;
+        HeadlessForm form(prompts);
+        form.setSecurityIndex(2);
+        form.values().m_strSecurityType = stored;
+        QVERIFY(form.UpdateData(false));
+        QCOMPARE(form.securityIndex(), index);
+        form.setSecurityIndex(7);
+        QCOMPARE(form.securityIndex(), -1);
+        QVERIFY(form.UpdateData(true));
+        QCOMPARE(form.values().m_strSecurityType, QString());
     }
 
     void otherCommands_data() {
