@@ -4,9 +4,8 @@
 // value written back, and its last byte is the text length asked for.
 
 #include "base/ini_file.h"
+#include "fakes.h"
 #include "fuzz_check.h"
-
-#include <QFile>
 
 #include <array>
 
@@ -30,12 +29,6 @@ const QString kMissing = QStringLiteral("\x01missing");
 constexpr int kIntDefault = -424242;
 constexpr int kWhole = 1 << 30;
 
-bool writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(content) == content.size();
-}
-
 QString sectionOf(const Key& k) {
     return QString::fromLatin1(k.section);
 }
@@ -54,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("settings.ini"));
     const QByteArray content = fuzz::bytes(data, size);
-    FUZZ_CHECK(writeFile(path, content));
+    FUZZ_CHECK(fakes::writeFile(path, content));
 
     const IniFile ini(path);
     const int maxChars = size > 0 ? int(data[size - 1]) : 0;

@@ -1,23 +1,50 @@
 #pragma once
 
-// Small fakes of the tool's outside world, for any test.
+// The fakes of the tool's outside world, and a bench with the simulated adapter
+// in virtual time, for any test.
 
+#include "base/clock.h"
+#include "base/file_picker.h"
 #include "base/launcher.h"
 #include "base/main_form.h"
+#include "base/port_enumerator.h"
 #include "base/prompts.h"
 #include "base/security_type.h"
 #include "base/ui_text.h"
-#include "base/file_picker.h"
-#include "base/port_enumerator.h"
+#include "link/module_link.h"
 #include "link/serial_port.h"
+#include "log/log_writer.h"
+#include "sim/adapter_model.h"
+#include "sim/sim_serial_port.h"
 
+#include <QDir>
+#include <QFile>
 #include <QList>
 #include <QPair>
 #include <QQueue>
-#include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
 
 namespace velinor::fakes {
+
+inline QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+inline bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+// The lines of a log, each without its time stamp (22 characters).
+inline QStringList logLines(const QByteArray& log) {
+    QStringList lines = QString::fromUtf8(log).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (QString& l : lines)
+        if (l.size() >= 22 && l.mid(19, 3) == QLatin1String(" : "))
+            l = l.mid(22);
+    return lines;
+}
 
 // Records every message box instead of showing it.
 class RecordingPrompts : public Prompts {
@@ -26,6 +53,19 @@ public:
 
     void message(const QString& text, PromptIcon icon) override { shown.append({text, icon}); }
     QString lastText() const { return shown.isEmpty() ? QString() : shown.last().first; }
+    QStringList texts() const {
+        QStringList out;
+        for (const auto& s : shown)
+            out << s.first;
+        return out;
+    }
+    // One letter per box: n none, w warning, e error, i information.
+    QString icons() const {
+        QString out;
+        for (const auto& s : shown)
+            out += QLatin1Char("nwei"[int(s.second)]);
+        return out;
+    }
 };
 
 // Records the programs it is asked to start and the addresses to open.
@@ -104,8 +144,7 @@ public:
 };
 
 // The main form on plain members. `controls` is what the widgets show;
-// UpdateData(true) takes it into `v` (or fails, as with a field over its limit),
-// UpdateData(false) shows `v` in it.
+// UpdateData(true) takes it into `v`, UpdateData(false) shows `v` in it.
 class FakeForm : public MainForm {
 public:
     FormValues v;
@@ -116,40 +155,16 @@ public:
     bool keyEnabled = true;
     bool enterpriseEnabled = false;
     bool dampingShown = false;
-    QString port;
-    QString languageText = QStringLiteral("English");
-    int language = kEnglish;
-    bool updateFails = false;
-    int updatesIn = 0;
-    int updatesOut = 0;
-    int keyFocused = 0;
     int securityUpdates = 0;
-
-    // Fills the controls and the values alike, with the type name of the index.
-    void set(int securityIndex, const QString& key, bool ap, bool adhoc,
-             const QString& ssid = QStringLiteral("net"),
-             const QString& channel = QStringLiteral("6")) {
-        security = securityIndex;
-        controls.m_strSecurityType = security::name(securityIndex);
-        controls.m_strKey = key;
-        controls.m_strSsid = ssid;
-        controls.m_strChannel = channel;
-        accessPoint = ap;
-        adHoc = adhoc;
-        v = controls;
-    }
+    QString port = QStringLiteral("/dev/ttyACM0");
+    int language = kEnglish;
 
     FormValues& values() override { return v; }
     bool UpdateData(bool save) override {
-        if (save) {
-            ++updatesIn;
-            if (updateFails)
-                return false;
+        if (save)
             v = controls;
-        } else {
-            ++updatesOut;
+        else
             controls = v;
-        }
         return true;
     }
     int securityIndex() const override { return security; }
@@ -164,17 +179,61 @@ public:
         adHoc = adhoc;
     }
     QString selectedPort() const override { return port; }
-    QString selectedLanguageText() const override { return languageText; }
+    QString selectedLanguageText() const override { return QStringLiteral("English"); }
     int GetLanguage() const override { return language; }
     void setKeyEnabled(bool enabled) override { keyEnabled = enabled; }
-    void focusKey() override { ++keyFocused; }
-    // The field rules as the main form applies them.
+    void focusKey() override {}
     void UpdateSecurityFields() override {
         ++securityUpdates;
-        keyEnabled = security != security::kNone && !security::isEnterprise(security);
         enterpriseEnabled = security::isEnterprise(security);
+        keyEnabled = security != security::kNone && !security::isEnterprise(security);
     }
     void showDamping() override { dampingShown = true; }
+};
+
+// A manual clock that tells about each pause before it passes.
+class HookClock : public ManualClock {
+public:
+    std::function<void(int ms)> onPause;
+    void pause(int ms) override {
+        if (onPause)
+            onPause(ms);
+        ManualClock::pause(ms);
+    }
+};
+
+// The simulated adapter on a manual clock, with the link, a form, the log and a
+// sysfs tree in a temporary directory.
+struct AdapterBench {
+    HookClock clock;
+    AdapterModel model{clock};
+    SimSerialPort port{model, clock};
+    ModuleLink link{clock};
+    RecordingPrompts prompts;
+    FakeForm form;
+    QTemporaryDir dir;
+    bool logging = true;
+    LogWriter writer{dir.path(), clock, prompts, [this] { logging = false; }};
+    EventLog log{writer, [this] { return logging; }};
+
+    // Opens the simulated port and stores it in the link, as the port opening does.
+    bool openPort() {
+        if (port.open(form.selectedPort()).result != OpenResult::Ok)
+            return false;
+        link.SetPortHandle(&port);
+        return true;
+    }
+    QStringList logLines() const { return fakes::logLines(readFile(writer.path())); }
+    // A USB device in the sysfs tree; returns its switch.
+    QString addUsbDevice(const QString& name, const QByteArray& vendor,
+                         const QByteArray& product) const {
+        const QString path = dir.path() + QStringLiteral("/bus/usb/devices/") + name;
+        QDir().mkpath(path);
+        writeFile(path + QStringLiteral("/idVendor"), vendor + '\n');
+        writeFile(path + QStringLiteral("/idProduct"), product + '\n');
+        writeFile(path + QStringLiteral("/authorized"), "1\n");
+        return path + QStringLiteral("/authorized");
+    }
 };
 
 } // namespace velinor::fakes

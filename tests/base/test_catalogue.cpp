@@ -15,21 +15,13 @@ private slots:
                                << "Einstellungen wurden auf dem WLAN-Produkt gespeichert";
         QTest::newRow("28 en") << 28 << kEnglish << "Settings saved on wireless product";
         QTest::newRow("17 en typo") << 17 << kEnglish << "Error occured while software-reset";
-        QTest::newRow("509 de umlaut") << 509 << kGerman << "Dämpfung";
         QTest::newRow("602 en is German") << 602 << kEnglish << "Sprache wählen";
-        QTest::newRow("515 de") << 515 << kGerman
-                                << "PEM Zertifikat (*.pem)|*.pem|Alle Dateien (*.*)|*.*||";
         QTest::newRow("515 en") << 515 << kEnglish
                                 << "PEM License (*.pem)|*.pem|All Files (*.*)|*.*||";
-        QTest::newRow("603 de") << 603 << kGerman
-                                << "Virtueller COM-Port, im Gerätemanager zu finden unter "
-                                   "\"Anschlüsse (COM und LPT)\"\\\"Connect-One iChip Sabalo "
-                                   "(COMx)\"";
         QTest::newRow("603 en") << 603 << kEnglish
                                 << "Virtual COM-Port, found in device manager at \"Data links "
                                    "(COM and LPT)\"\\\"Connect-One iChip Sabalo (COMx)\"";
         QTest::newRow("title") << kTitleId << kEnglish << "Velinor";
-        QTest::newRow("13 unused") << 13 << kGerman << "";
         QTest::newRow("510 unused") << 510 << kEnglish << "";
         QTest::newRow("bad offset") << 28 << 5 << "";
         QTest::newRow("negative") << -1 << kGerman << "";

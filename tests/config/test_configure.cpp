@@ -1,259 +1,270 @@
-#include "config/certificate.h"
-#include "config/config_fakes.h"
-#include "config/configure.h"
+// Configure through the form on the simulated adapter: form values -> the exact
+// commands -> the messages -> the log. The security types with both access types,
+// the refusals of the checks, the port's failures and a fault after each command.
+
+#include "form_bench.h"
+
 #include "log/records.h"
 
 #include <QTest>
 
 using namespace velinor;
-using namespace cfgtest;
+using namespace velinor::fakes;
+
+using Setup = std::function<void(FormBench&)>;
+Q_DECLARE_METATYPE(Setup)
 
 namespace {
 
-const QByteArray kPem = "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n";
-const QList<QByteArray> kOpening = {"AT+IBDRF?\r", "AT+IFD\r", "AT+IHIF=4\r", "AT+IBDRF=9\r"};
-const QList<QByteArray> kClosing = {"AT+IBRM=2\r", "AT+IDOWN\r"};
-const QString kSaved = QStringLiteral("Settings saved on wireless product");
+using Fault = AdapterModel::Fault;
 
-struct ConfigBench : Bench {
-    fakes::FakeFilePicker picker;
-    CertificateStore certificate{picker, prompts, form};
-    ConfigureCommand command{form, certificate, port, link, clock, prompts, log, sysfs.root()};
-};
+// "WPA2 ap key=x ch=6": the type (or "-"), the access type ("ap", "adhoc" or "none"), then fields.
+Entries entriesOf(const QString& spec) {
+    Entries e;
+    const QStringList words = spec.split(QLatin1Char(' '));
+    e.security = security::indexOf(words[0]);
+    e.accessPoint = words[1] == QLatin1String("ap");
+    e.adHoc = words[1] == QLatin1String("adhoc");
+    e.key = e.security == security::kWep      ? QStringLiteral("0123456789")
+            : e.security == security::kWep128 ? QStringLiteral("0123456789abcdef0123456789")
+            : e.security == security::kWpa || e.security == security::kWpa2 ? e.key
+                                                                            : QString();
+    for (const QString& w : words.mid(2)) {
+        const QString value = w.section(QLatin1Char('='), 1);
+        QString* field[] = {&e.ssid, &e.key, &e.channel, &e.user, &e.password, &e.port};
+        const QStringList names = {"ssid", "key", "ch", "user", "pw", "port"};
+        *field[names.indexOf(w.section(QLatin1Char('='), 0, 0))] = value;
+    }
+    return e;
+}
+
+// "<" stands for the probe and the three preparatory commands, ">" for the last two.
+QList<QByteArray> commandsOf(const QString& spec) {
+    QList<QByteArray> out;
+    for (const QString& c : spec.split(QLatin1Char('|'), Qt::SkipEmptyParts))
+        if (c == QLatin1String("<"))
+            out << "AT+IBDRF?\r"
+                << "AT+IFD\r"
+                << "AT+IHIF=4\r"
+                << "AT+IBDRF=9\r";
+        else if (c == QLatin1String(">"))
+            out << "AT+IBRM=2\r"
+                << "AT+IDOWN\r";
+        else
+            out << "AT+I" + (c == QLatin1String("CA") ? "CA=" + kPem : c.toUtf8()) + "\r";
+    return out;
+}
+
+Setup fault(const char* command, Fault f) {
+    return [=](FormBench& b) { b.model.setFault(command, f); };
+}
+Setup reply(int number, const QList<QByteArray>& parts, const QList<int>& after) {
+    return [=](FormBench& b) { b.port.replaceReply(number, parts, after); };
+}
+const Setup cert = [](FormBench& b) { b.pickCertificate(); };
+
+const QString kSent = QStringLiteral("<|WLSI=office|WST0=4|WLCH=6|WPP0=passphrase1|>");
+const QString kOk = QStringLiteral("Configuration successful");
 
 } // namespace
 
 class TestConfigure : public QObject {
     Q_OBJECT
-
 private slots:
-    void transcripts_data();
-    void transcripts();
-    void refusedInputStopsBeforeThePort_data();
-    void refusedInputStopsBeforeThePort();
-    void recordComesBeforeTheOpening_data();
-    void recordComesBeforeTheOpening();
-    void failedSsidClosesPortAndNextRunStartsAgain();
-    void failedFactoryResetGoesOn();
-    void record_data();
-    void record();
-};
+    void configure_data() {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("commands");
+        QTest::addColumn<QString>("messages"); // catalogue ids, each with its icon letter
+        QTest::addColumn<QString>("log");      // the last entry; empty: no log at all
+        int n = 0;
+        const auto row = [&n](const QString& form, const Setup& setup, const QString& commands,
+                              const QString& messages, const QString& log) {
+            QTest::addRow("%d: %s, %s", ++n, qPrintable(form), qPrintable(messages))
+                << form << setup << commands << messages << log;
+        };
+        const Setup none;
+        // Every security type with both access types.
+        row("NONE ap", none, "<|WLSI=office|WST0=0|WLCH=6|>", "28n", kOk);
+        row("WEP ap", none, "<|WLSI=office|WST0=1|WLCH=6|WKY0=0123456789|>", "28n", kOk);
+        row("WEP128 ap ch=1", none, "<|WLSI=office|WST0=2|WLCH=1|WKY0=0123456789abcdef0123456789|>",
+            "28n", kOk);
+        row("WPA ap ch=36", none, "<|WLSI=office|WST0=3|WLCH=36|WPP0=passphrase1|>", "28n", kOk);
+        row("WPA2 ap", none, kSent, "28n", kOk);
+        row("WPA-ENTERPRISE ap", cert, "<|WST0=0|CA|EUSN=CORP\\alice|WLSI=office|WST0=5|WLCH=6|>",
+            "28n", kOk);
+        row("WPA2-ENTERPRISE ap", cert, "<|WST0=0|CA|EUSN=CORP\\alice|WLSI=office|WST0=6|WLCH=6|>",
+            "28n", kOk);
+        row("NONE adhoc", none, "<|WLCH=6|WST0=0|WLSI=!office|>", "28n", kOk);
+        row("WEP adhoc", none, "<|WLCH=6|WST0=1|WKY0=0123456789|WLSI=!office|>", "28n", kOk);
+        row("WEP128 adhoc", none, "<|WLCH=6|WST0=2|WKY0=0123456789abcdef0123456789|WLSI=!office|>",
+            "28n", kOk);
+        row("WPA adhoc", none, "<|WLCH=6|WST0=3|WPP0=passphrase1|WLSI=!office|>", "28n", kOk);
+        row("WPA2 adhoc ch=149", none, "<|WLCH=149|WST0=4|WPP0=passphrase1|WLSI=!office|>",
+            "5n 28n", kOk);
+        row("WPA-ENTERPRISE adhoc", cert, "", "34n", "WPA Enterprise and Ad-Hoc selected");
+        row("WPA2-ENTERPRISE adhoc", cert, "", "34n", "WPA Enterprise and Ad-Hoc selected");
+        // The rest of the checks, in their order.
+        row("WPA2-ENTERPRISE ap user=", cert, "", "30n", "No Username input");
+        row("WPA2-ENTERPRISE ap pw=", cert, "", "32n", "No password input");
+        row("WPA-ENTERPRISE ap", none, "", "35w", "No valid certificate detected");
+        row("WPA-ENTERPRISE ap user=CORP\\bob", cert,
+            "<|WST0=0|CA|EUSN=CORP\\CORP\\bob|WLSI=office|WST0=5|WLCH=6|>", "28n", kOk);
+        row("WEP ap key=01234G6789", none, "", "528w", ""); // the key rules log nothing
+        row("WEP ap key=012345678", none, "", "529w", "");
+        row("WEP ap key=GGGGG", none, "", "529w", "");
+        row("WEP128 ap key=0123456789", none, "", "530w", "");
+        row("WPA ap key=abcd:fghi", none, "", "527w", "");
+        row("WPA2-ENTERPRISE ap key=pass?", cert, "", "527w", "");
+        row("WPA ap key=abcdefg", none, "", "531w", "");
+        row("WPA2 ap key=" + QString(63, u'k'), none,
+            "<|WLSI=office|WST0=4|WLCH=6|WPP0=" + QString(63, u'k') + "|>", "28n", kOk);
+        row("WPA ap key=abcdefgh", none, "<|WLSI=office|WST0=3|WLCH=6|WPP0=abcdefgh|>", "28n", kOk);
+        row("NONE ap key=a:b?", none, "<|WLSI=office|WST0=0|WLCH=6|>", "28n", kOk);
+        row("WPA2 none ssid=", none, "", "2n", "No Access type selected");
+        row("WPA2 ap ssid=", none, "", "3n", "SSID is empty");
+        row("WPA2 adhoc ch=", none, "", "4n", "Channel is empty and ad hoc is selected");
+        row("WPA2 ap ch=", none, "<|WLSI=office|WST0=4|WLCH=|WPP0=passphrase1|>", "5n 28n", kOk);
+        row("WPA2 ap ch=167", none, "<|WLSI=office|WST0=4|WLCH=167|WPP0=passphrase1|>", "28n", kOk);
+        row("WPA2 adhoc ch=14", none, "<|WLCH=14|WST0=4|WPP0=passphrase1|WLSI=!office|>", "28n",
+            kOk);
+        row("- ap ch=15", none, "", "5n 6n", "No encryption selected");
+        row("WEP ap key=", none, "", "529w", "");
+        row("WPA2 ap ssid=" + QString(33, u's'), none, "", "", "");
+        // Opening the port.
+        row("WPA2 ap port=", none, "", "26w", "Access type: Access Point");
+        row("WPA2 ap", fault("AT+IBDRF", Fault::Silent), "BDRF?|BDRF?|BDRF?|BDRF?|BDRF?", "27w",
+            "/dev/ttyACM0 : no answer from wireless product");
+        row(
+            "WPA2 ap", [](FormBench& b) { b.sim.setHeldElsewhere(true); }, "", "27w",
+            "/dev/ttyACM0 : Unknown Error");
+        row(
+            "WPA2 ap", [](FormBench& b) { b.model.failOpens(2); }, kSent, "28n", kOk);
+        // A fault after each command: the preparatory ones are only reported.
+        const QStringList sent = kSent.mid(2, kSent.size() - 4).split(QLatin1Char('|'));
+        const QStringList all =
+            QStringList{"BDRF?", "FD", "HIF=4", "BDRF=9"} + sent + QStringList{"BRM=2", "DOWN"};
+        const int failed[] = {0, 17, 18, 19, 8, 9, 11, 21, 20, 12};
+        for (int c = 1; c <= 10; ++c)
+            row("WPA2 ap", reply(c, {garbageBytes(quint32(c), 32 + 7 * c)}, {0}),
+                (c == 1 ? "BDRF?|" : "") + (c <= 4 ? all : all.mid(0, c)).join(QLatin1Char('|')),
+                (c == 1 ? QString() : QStringLiteral("%1n ").arg(failed[c - 1])) +
+                    (c <= 4 ? "28n" : ""),
+                c <= 4 ? kOk : UiText(failed[c - 1], kEnglish));
+        row("WPA2 ap", fault("AT+IWPP0", Fault::Error), all.mid(0, 8).join(QLatin1Char('|')), "10n",
+            "Error occurred while set key");
+        row(
+            "WPA2 ap", [](FormBench& b) { b.model.vanishAfter(3); }, "BDRF?|FD|HIF=4", "19n 8n",
+            "Error occurred while set SSID");
+        row(
+            "WPA2 ap", [](FormBench& b) { b.model.vanishAfter(6); }, all.mid(0, 6).join('|'), "11n",
+            "Error occurred while set channel");
+        // A status cut in two: a command reads once, 1200 ms after its write; the key wait polls.
+        row("WPA2 ap", reply(5, {"AT+IWLSI=office\r\nI/", "OK\r\n"}, {0, 1250}), kSent, "28n", kOk);
+        row("WPA2 ap", reply(5, {"AT+IWLSI=office\r\nI/", "OK\r\n"}, {0, 1500}),
+            all.mid(0, 5).join('|'), "8n", "Error occurred while set SSID");
+        row("WPA2 ap", reply(8, {"AT+IWPP0=passphrase1\r\nI/", "OK\r\n"}, {2000, 2150}), kSent,
+            "28n", kOk);
+        row("WPA2 ap", reply(8, {"AT+IWPP0=passphrase1\r\nI/ER", "ROR\r\n"}, {2000, 2150}),
+            all.mid(0, 8).join('|'), "10n", "Error occurred while set key");
+        // Reply bytes beyond one read are thrown away before the next command.
+        const QByteArray filler(6000, 'x');
+        row(
+            "WPA2 ap",
+            [=](FormBench& b) {
+                b.port.replaceReply(2, {"AT+IFD\r\n" + filler + "\r\nI/OK\r\n"}, {0});
+                b.model.setFault("AT+IHIF", Fault::Silent);
+            },
+            kSent, "17n 18n 28n", kOk);
+        row(
+            "WPA2 ap",
+            [=](FormBench& b) {
+                b.port.replaceReply(7, {"AT+IWLCH=6\r\nI/OK\r\n" + filler + "I/OK\r\n"}, {0});
+                b.model.setFault("AT+IWPP0", Fault::Silent);
+            },
+            all.mid(0, 8).join('|'), "21n", "Timeout occurred while set key");
+        row("WPA2 ap", reply(8, {"AT+IWPP0=passphrase1\r\n" + filler + "\r\nI/OK\r\n"}, {0}), kSent,
+            "28n", kOk);
+        // Long values are sent whole (their echo is longer than one read).
+        const QString user(11000, u'u');
+        row("WPA-ENTERPRISE ap user=" + user, cert, "<|WST0=0|CA|EUSN=CORP\\" + user, "36n",
+            "Error while set certificate");
+    }
+    void configure() {
+        QFETCH(QString, form);
+        QFETCH(Setup, setup);
+        QFETCH(QString, commands);
+        QFETCH(QString, messages);
+        QFETCH(QString, log);
+        FormBench b;
+        b.start();
+        const Entries entries = entriesOf(form);
+        b.enter(entries);
+        if (setup)
+            setup(b);
+        b.prompts.shown.clear();
 
-void TestConfigure::transcripts_data() {
-    QTest::addColumn<int>("security");
-    QTest::addColumn<bool>("ap");
-    QTest::addColumn<QString>("channel");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("domain");
-    QTest::addColumn<QList<QByteArray>>("settings");
-    QTest::addColumn<bool>("notice"); // "Channel invalid" before the success message
+        b.click(CSetupDlg::IDC_CONFIGURE);
 
-    using namespace security;
-    const QString wep128 = QStringLiteral("0123456789abcdef0123456789");
-    const QString wpa = QStringLiteral("passphrase");
-    const QByteArray ca = "AT+ICA=" + kPem + "\r";
+        QCOMPARE(b.model.transcript(), commandsOf(commands));
+        QStringList texts;
+        QString icons;
+        for (const QString& m : messages.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            texts << UiText(m.chopped(1).toInt(), kEnglish) + (m == "27w" ? kPortName : "");
+            icons += m.right(1);
+        }
+        if (messages.isEmpty()) // over its limit: the form says so itself
+            texts << QStringLiteral("Please enter no more than 32 characters.");
+        QCOMPARE(b.prompts.texts(), texts);
+        QCOMPARE(b.prompts.icons(), messages.isEmpty() ? QStringLiteral("w") : icons);
+        QCOMPARE(b.logLines().value(b.logLines().size() - 1), log);
+        QVERIFY(b.portClosed());
+        QCOMPARE(b.model.restarts(), commands.endsWith(">") || commands.endsWith("DOWN") ? 1 : 0);
+        if (log == kOk)
+            QCOMPARE(b.model.running("WLSI"), (entries.adHoc ? "!" : "") + entries.ssid.toUtf8());
+        // The form keeps what the user typed; a refused key is emptied.
+        Entries expected = entries;
+        if (icons == "w" && messages.startsWith("5"))
+            expected.key.clear();
+        QCOMPARE(b.shown().text(), expected.text());
+    }
 
-    const auto row = [](const char* tag, int security, bool ap, const char* channel,
-                        const QString& key, const char* domain, const QList<QByteArray>& settings,
-                        bool notice = false) {
-        QTest::newRow(tag) << security << ap << QString(channel) << key << QString(domain)
-                           << settings << notice;
-    };
-    row("access point, NONE", kNone, true, "6", "", "",
-        {"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=6\r"});
-    row("access point, WEP128", kWep128, true, "1", wep128, "",
-        {"AT+IWLSI=net\r", "AT+IWST0=2\r", "AT+IWLCH=1\r", "AT+IWKY0=" + wep128.toLatin1() + "\r"});
-    row("access point, WPA", kWpa, true, "36", wpa, "",
-        {"AT+IWLSI=net\r", "AT+IWST0=3\r", "AT+IWLCH=36\r", "AT+IWPP0=passphrase\r"});
-    row("access point, WPA-ENTERPRISE, domain CORP", kWpaEnterprise, true, "6", "", "CORP",
-        {"AT+IWST0=0\r", ca, "AT+IEUSN=CORP\\alice\r", "AT+IWLSI=net\r", "AT+IWST0=5\r",
-         "AT+IWLCH=6\r"});
-    row("access point, WPA2-ENTERPRISE, domain CORP", kWpa2Enterprise, true, "6", "", "CORP",
-        {"AT+IWST0=0\r", ca, "AT+IEUSN=CORP\\alice\r", "AT+IWLSI=net\r", "AT+IWST0=6\r",
-         "AT+IWLCH=6\r"});
-    row("access point, WPA2-ENTERPRISE, empty domain", kWpa2Enterprise, true, "6", "", "",
-        {"AT+IWST0=0\r", ca, "AT+IEUSN=alice\r", "AT+IWLSI=net\r", "AT+IWST0=6\r", "AT+IWLCH=6\r"});
-    row("access point, empty channel: notice, then the empty command", kNone, true, "", "", "",
-        {"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=\r"}, true);
-    row("ad hoc, WEP, SSID net, channel 6", kWep, false, "6", "0123456789", "",
-        {"AT+IWLCH=6\r", "AT+IWST0=1\r", "AT+IWKY0=0123456789\r", "AT+IWLSI=!net\r"});
-    row("ad hoc, WPA2, channel 149 is a notice", kWpa2, false, "149", wpa, "",
-        {"AT+IWLCH=149\r", "AT+IWST0=4\r", "AT+IWPP0=passphrase\r", "AT+IWLSI=!net\r"}, true);
-}
-
-void TestConfigure::transcripts() {
-    QFETCH(int, security);
-    QFETCH(bool, ap);
-    QFETCH(QString, channel);
-    QFETCH(QString, key);
-    QFETCH(QString, domain);
-    QFETCH(QList<QByteArray>, settings);
-    QFETCH(bool, notice);
-
-    ConfigBench b;
-    FakeSysfs::write(b.logDir.filePath(QStringLiteral("ca.pem")), kPem);
-    QVERIFY(b.certificate.LoadCertificateFile(b.logDir.filePath(QStringLiteral("ca.pem"))));
-    b.form.set(security, key, ap, !ap, QStringLiteral("net"), channel);
-    b.form.controls.m_strUser = QStringLiteral("alice");
-    b.form.controls.m_strPassword = QStringLiteral("pw");
-    b.form.controls.m_strDomain = domain;
-
-    QVERIFY(b.command.OnConfigure());
-
-    QCOMPARE(b.transcript(), kOpening + settings + kClosing);
-    for (const QByteArray& c : b.transcript())
-        QVERIFY(c.endsWith('\r') && c.count('\r') == 1);
-    QCOMPARE(b.prompts.texts(),
-             notice ? QStringList({"Channel invalid", kSaved}) : QStringList({kSaved}));
-    for (const Shown& s : b.prompts.shown)
-        QCOMPARE(s.icon, PromptIcon::None);
-    QVERIFY(!b.port.isOpen());
-    QCOMPARE(b.link.GetPortHandle(), nullptr);
-    QCOMPARE(b.logEntries().last(), QStringLiteral("Configuration successful"));
-}
-
-void TestConfigure::refusedInputStopsBeforeThePort_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("ssid");
-    QTest::addColumn<bool>("updateFails"); // a field over its length
-    QTest::addColumn<QStringList>("messages");
-    QTest::addColumn<QStringList>("log"); // the record is not written
-    QTest::newRow("refused key") << "12345"
-                                 << "net" << false
-                                 << QStringList{"A WEP key must have 10 hex-values"}
-                                 << QStringList();
-    QTest::newRow("refused form") << "0123456789"
-                                  << "" << false << QStringList{"Enter SSID"}
-                                  << QStringList{"SSID is empty"};
-    QTest::newRow("overlong field") << "1"
-                                    << "" << true << QStringList() << QStringList();
-}
-
-void TestConfigure::refusedInputStopsBeforeThePort() {
-    QFETCH(QString, key);
-    QFETCH(QString, ssid);
-    QFETCH(bool, updateFails);
-    QFETCH(QStringList, messages);
-    QFETCH(QStringList, log);
-
-    ConfigBench b;
-    b.form.set(security::kWep, key, true, false, ssid);
-    b.form.updateFails = updateFails;
-    QVERIFY(!b.command.OnConfigure());
-    QCOMPARE(b.prompts.texts(), messages);
-    QCOMPARE(b.logEntries(), log);
-    QCOMPARE(b.port.openCount(), 0);
-}
-
-void TestConfigure::recordComesBeforeTheOpening_data() {
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<bool>("silent");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("no port selected") << "" << false << "Select a COM port";
-    QTest::newRow("adapter silent") << "/dev/ttyACM0" << true << "Error occured on /dev/ttyACM0";
-}
-
-void TestConfigure::recordComesBeforeTheOpening() {
-    QFETCH(QString, port);
-    QFETCH(bool, silent);
-    QFETCH(QString, message);
-
-    ConfigBench b;
-    b.form.port = port;
-    if (silent)
-        b.model.setFault("AT+IBDRF", AdapterModel::Fault::Silent);
-    b.form.set(security::kNone, QString(), true, false);
-    QVERIFY(!b.command.OnConfigure());
-    QCOMPARE(b.prompts.texts(), QStringList({message}));
-    const qsizetype record = b.logText().indexOf("* Configuration *");
-    QVERIFY(record > 0);
-    if (silent)
-        QVERIFY(b.logText().indexOf(" : no answer from wireless product") > record);
-    QCOMPARE(b.transcript().size(), silent ? 5 : 0);
-    QVERIFY(!b.port.isOpen());
-}
-
-void TestConfigure::failedSsidClosesPortAndNextRunStartsAgain() {
-    ConfigBench b;
-    b.form.set(security::kWpa, QStringLiteral("passphrase"), true, false);
-    b.model.setFault("AT+IWLSI", AdapterModel::Fault::Error);
-    QVERIFY(!b.command.OnConfigure());
-    QCOMPARE(b.transcript(), kOpening + QList<QByteArray>{"AT+IWLSI=net\r"});
-    QCOMPARE(b.prompts.texts(), QStringList({"Error occurred while set SSID"}));
-    QVERIFY(!b.port.isOpen());
-    QCOMPARE(b.link.GetPortHandle(), nullptr);
-    QCOMPARE(b.logEntries().last(), QStringLiteral("Error occurred while set SSID"));
-
-    b.model.setFault("AT+IWLSI", AdapterModel::Fault::None);
-    b.model.clearTranscript();
-    QVERIFY(b.command.OnConfigure());
-    QCOMPARE(b.port.openCount(), 2);
-    QCOMPARE(b.transcript().first(), QByteArray("AT+IBDRF?\r"));
-    QCOMPARE(b.transcript().last(), QByteArray("AT+IDOWN\r"));
-}
-
-void TestConfigure::failedFactoryResetGoesOn() {
-    ConfigBench b;
-    b.form.set(security::kNone, QString(), true, false);
-    b.model.setFault("AT+IFD", AdapterModel::Fault::Error);
-    QVERIFY(b.command.OnConfigure());
-    QCOMPARE(b.prompts.texts(), QStringList({"Error occured while software-reset", kSaved}));
-    const QList<QByteArray> settings = {"AT+IWLSI=net\r", "AT+IWST0=0\r", "AT+IWLCH=6\r"};
-    QCOMPARE(b.transcript(), kOpening + settings + kClosing);
-    QVERIFY(!b.logText().contains("software-reset")); // shown only, not logged
-}
-
-void TestConfigure::record_data() {
-    QTest::addColumn<int>("language");
-    QTest::addColumn<bool>("filled");
-    QTest::addColumn<QByteArray>("expected");
-
-    const QByteArray stamp = "05.12.2012 14:03:11 : ";
-    QTest::newRow("English, filled")
-        << kEnglish << true
-        << stamp + "* Configuration *\nLanguage: English\nPort: /dev/ttyACM0\nSSID: typed\n"
-                   "Encryption: WPA2\nChannel: 11\nKey: passphrase\nAccess type: Ad Hoc\n"
-                   "Damping: 3\n";
-    QTest::newRow("English, empty")
-        << kEnglish << false
-        << stamp + "* Configuration *\nLanguage: # no language selected #\n"
-                   "Port: # no COM port selected #\nSSID: # no SSID input #\n"
-                   "Encryption: # no encryption selected #\nChannel: # no channel input #\n"
-                   "Key: # no key input #\nAccess type: # no access type selected #\n";
-    QTest::newRow("German, filled")
-        << kGerman << true
-        << stamp + "* Konfigurieren *\nSprache: English\nSchnittstelle: /dev/ttyACM0\n"
-                   "SSID: typed\nVerschlüsselung: WPA2\nKanal: 11\nSchlüssel: passphrase\n"
-                   "Zugriffsverfahren: Ad Hoc\nDämpfung: 3\n";
-    QTest::newRow("German, empty")
-        << kGerman << false
-        << stamp + "* Konfigurieren *\nSprache: # keine Sprache ausgewählt #\n"
+    // The configuration record as the log holds it.
+    void record_data() {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<bool>("filled");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray stamp = "05.12.2012 14:03:11 : ";
+        QTest::newRow("English, filled")
+            << kEnglish << true
+            << stamp + "* Configuration *\nLanguage: English\nPort: /dev/ttyACM0\nSSID: typed\n"
+                       "Encryption: WPA2\nChannel: 11\nKey: passphrase\nAccess type: Ad Hoc\n"
+                       "Damping: 3\n";
+        QTest::newRow("German, empty")
+            << kGerman << false
+            << stamp +
+                   "* Konfigurieren *\nSprache: English\n"
                    "Schnittstelle: # kein COM Port ausgewählt #\nSSID: # keine SSID eingetragen #\n"
                    "Verschlüsselung: # keine Verschlüsselung eingetragen #\n"
                    "Kanal: # kein Kanal eingetragen #\nSchlüssel: # kein Schlüssel eingetragen #\n"
                    "Zugriffsverfahren: # keine Zugriffsart ausgewählt #\n";
-}
-
-void TestConfigure::record() {
-    QFETCH(int, language);
-    QFETCH(bool, filled);
-    QFETCH(QByteArray, expected);
-
-    Bench b;
-    b.form.language = language;
-    if (filled) {
-        // Ad Hoc wins when both buttons report on.
-        b.form.set(security::kWpa2, QStringLiteral("passphrase"), true, true, QStringLiteral("old"),
-                   QStringLiteral("11"));
-        b.form.controls.m_strDamping = QStringLiteral("3");
-        b.form.controls.m_strSsid = QStringLiteral("typed"); // the fields are taken first
-    } else {
-        b.form.port.clear();
-        b.form.languageText.clear();
     }
-    LogConfiguration(b.form, b.log);
-    QCOMPARE(b.logText(), expected);
-}
+    void record() {
+        QFETCH(int, language);
+        QFETCH(bool, filled);
+        AdapterBench b;
+        b.form.language = language;
+        b.form.port.clear();
+        if (filled) {
+            b.form.port = QStringLiteral("/dev/ttyACM0");
+            b.form.security = security::kWpa2;
+            b.form.setAccessType(true, true); // Ad Hoc wins when both report on
+            b.form.controls = {"WPA2", "passphrase", "11", "3", "", "", "", "typed"};
+        }
+        LogConfiguration(b.form, b.log);
+        QTEST(readFile(b.writer.path()), "expected");
+    }
+};
 
-QTEST_GUILESS_MAIN(TestConfigure)
+QTEST_MAIN(TestConfigure)
 #include "test_configure.moc"

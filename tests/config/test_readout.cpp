@@ -1,211 +1,168 @@
+// Read out through the form on the simulated adapter: what the adapter holds ->
+// the queries -> what the form shows -> the log record. The replies' parser on its own.
+
+#include "form_bench.h"
+
 #include "config/readout.h"
-#include "link/commands.h"
-#include "scan/scan_fakes.h"
 
 #include <QTest>
 
 using namespace velinor;
-using namespace scantest;
+using namespace velinor::fakes;
+
+using Setup = std::function<void(FormBench&)>;
+Q_DECLARE_METATYPE(Setup)
 
 class TestReadOut : public QObject {
     Q_OBJECT
 private slots:
-    void ssidReply_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QString>("ssid");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<int>("type"); // 0 ad hoc, 1 access point, -1 failed, -2 not checked
-        QTest::newRow("ad hoc mark dropped")
-            << QByteArray("AT+IWLSI?\r\n!lab\r\nI/OK\r\n") << "lab" << true << 0;
-        QTest::newRow("access point")
-            << QByteArray("AT+IWLSI?\r\noffice\r\nI/OK\r\n") << "office" << true << 1;
-        QTest::newRow("mark at the end kept, access point")
-            << QByteArray("AT+IWLSI?\r\nHello!\r\nI/OK\r\n") << "Hello!" << true << 1;
-        QTest::newRow("mark in the middle")
-            << QByteArray("AT+IWLSI?\r\na!b\r\nI/OK\r\n") << "a!b" << true << 1;
-        QTest::newRow("UTF-8") << QByteArray("AT+IWLSI?\r\nCaf\xc3\xa9\r\nI/OK") << "Café" << true
-                               << 1;
-        QTest::newRow("only the mark") << QByteArray("AT+IWLSI?\r\n!\r\nI/OK") << "" << true << -2;
-        QTest::newRow("no status line") << QByteArray("AT+IWLSI?\r\nlab\r\n") << "" << false << -2;
-        QTest::newRow("error") << QByteArray("AT+IWLSI?\r\n!lab\r\nI/ERROR\r\n") << "" << false
-                               << -1;
-        QTest::newRow("nothing") << QByteArray() << "" << false << -1;
-        QTest::newRow("stale status before the value")
-            << QByteArray("I/OK\r\nAT+IWLSI?\r\nlab\r\n") << "" << false << -2;
-    }
-    void ssidReply() {
-        QFETCH(QByteArray, reply);
-        QFETCH(QString, ssid);
-        QFETCH(bool, ok);
-        QFETCH(int, type);
-        bool parsed = !ok;
-        QCOMPARE(ReadOut::ParseSsidReply(reply, &parsed), ssid);
-        QCOMPARE(parsed, ok);
-        if (type != -2)
-            QCOMPARE(ReadOut::ParseAccessTypeReply(reply), type);
-    }
-
-    void numberReply_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<bool>("ok");
-        QTest::newRow("security 5") << QByteArray("AT+IWST0?\r\n5\r\nI/OK\r\n") << 5 << true;
-        QTest::newRow("negative") << QByteArray("AT+IWLCH?\r\n-3\r\nI/OK") << -3 << true;
-        QTest::newRow("too large")
-            << QByteArray("AT+IWLCH?\r\n123456789012\r\nI/OK") << INT_MAX << true;
-        QTest::newRow("no status line") << QByteArray("AT+IWLCH?\r\n6\r\n") << -1 << false;
-        QTest::newRow("error") << QByteArray("AT+IWLCH?\r\nI/ERROR\r\n") << -1 << false;
-        QTest::newRow("nothing") << QByteArray() << -1 << false;
-    }
-    void numberReply() {
-        QFETCH(QByteArray, reply);
-        QFETCH(int, value);
-        QFETCH(bool, ok);
-        bool parsed = !ok;
-        QCOMPARE(ReadOut::ParseNumberReply(reply, &parsed), value);
-        QCOMPARE(parsed, ok);
-    }
-
-    // What the adapter holds, and what the form and the record show of it.
     void readOut_data() {
-        QTest::addColumn<QByteArray>("ssid");
+        QTest::addColumn<QByteArray>("ssid"); // what the adapter holds; channel 6
         QTest::addColumn<QByteArray>("security");
-        QTest::addColumn<int>("language");
-        QTest::addColumn<QString>("shownSsid");
-        QTest::addColumn<int>("selection");
-        QTest::addColumn<bool>("keyEnabled");
-        QTest::addColumn<bool>("adHoc");
-        QTest::addColumn<QStringList>("record");
-        QTest::newRow("ad hoc lab")
-            << QByteArray("!lab") << QByteArray("1") << int(kEnglish) << "lab" << 1 << true << true
-            << QStringList{"* Read out: *", "SSID: lab", "Encryption: WEP", "Channel: 11",
-                           "Access type: Ad Hoc"};
-        QTest::newRow("access point office, German")
-            << QByteArray("office") << QByteArray("4") << int(kGerman) << "office" << 4 << true
-            << false
-            << QStringList{"* Auslesen: *", "SSID: office", "Verschlüsselung: WPA2", "Kanal: 11",
-                           "Zugriffsverfahren: Access Point"};
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("shown"); // SSID|security|channel|access point|ad hoc
+        QTest::addColumn<int>("queries");
+        QTest::addColumn<QString>("record"); // SSID|encryption|channel|access type
+        const Setup none;
+        const auto vanish = [](int n) { return [n](FormBench& b) { b.model.vanishAfter(n); }; };
+        const auto garbage = [](int n) {
+            return [n](FormBench& b) { b.port.replaceReply(n, {garbageBytes(quint32(n))}, {0}); };
+        };
+        QTest::newRow("ad hoc") << QByteArray("!lab") << QByteArray("1") << none << "lab|1|6|0|1"
+                                << 5 << "lab|WEP|6|Ad Hoc";
+        QTest::newRow("access point") << QByteArray("office") << QByteArray("4") << none
+                                      << "office|4|6|1|0" << 5 << "office|WPA2|6|Access Point";
         QTest::newRow("Hello! is an access point")
-            << QByteArray("Hello!") << QByteArray("3") << int(kEnglish) << "Hello!" << 3 << true
-            << false
-            << QStringList{"* Read out: *", "SSID: Hello!", "Encryption: WPA", "Channel: 11",
-                           "Access type: Access Point"};
-        QTest::newRow("security 5")
-            << QByteArray("corp") << QByteArray("5") << int(kEnglish) << "corp" << 5 << true
-            << false
-            << QStringList{"* Read out: *", "SSID: corp", "Encryption: WPA-ENTERPRISE",
-                           "Channel: 11", "Access type: Access Point"};
-        QTest::newRow("security 0 disables the key")
-            << QByteArray("open") << QByteArray("0") << int(kEnglish) << "open" << 0 << false
-            << false
-            << QStringList{"* Read out: *", "SSID: open", "Encryption: NONE", "Channel: 11",
-                           "Access type: Access Point"};
-        QTest::newRow("security out of range")
-            << QByteArray("odd") << QByteArray("9") << int(kEnglish) << "odd" << -1 << true << false
-            << QStringList{"* Read out: *", "SSID: odd", "Encryption: ", "Channel: 11",
-                           "Access type: Access Point"};
+            << QByteArray("Hello!") << QByteArray("5") << none << "Hello!|5|6|1|0" << 5
+            << "Hello!|WPA-ENTERPRISE|6|Access Point";
+        QTest::newRow("NONE") << QByteArray("open") << QByteArray("0") << none << "open|0|6|1|0"
+                              << 5 << "open|NONE|6|Access Point";
+        QTest::newRow("type out of range") << QByteArray("odd") << QByteArray("7") << none
+                                           << "odd|-1|6|1|0" << 5 << "odd||6|Access Point";
+        // Failed queries leave their failure values; a failed access type leaves the buttons.
+        QTest::newRow("vanishes after the SSID query")
+            << QByteArray("office") << QByteArray("4") << Setup(vanish(2)) << "office|-1|-1|0|1"
+            << 2 << "office||-1|Access Point";
+        QTest::newRow("garbage for the SSID")
+            << QByteArray("office") << QByteArray("4") << Setup(garbage(2)) << "|4|6|1|0" << 5
+            << "|WPA2|6|Access Point";
+        QTest::newRow("garbage for the type")
+            << QByteArray("office") << QByteArray("4") << Setup(garbage(3)) << "office|-1|6|1|0"
+            << 5 << "office||6|Access Point";
+        QTest::newRow("garbage for the access type")
+            << QByteArray("office") << QByteArray("4") << Setup(garbage(5)) << "office|4|6|0|1" << 5
+            << "office|WPA2|6|Access Point";
+        // A query reads once, 250 ms after its write, for 100 ms.
+        QTest::newRow("SSID's status after the read")
+            << QByteArray("office") << QByteArray("4") << Setup([](FormBench& b) {
+                   b.port.replaceReply(2, {"AT+IWLSI?\r\nx\r\nI/", "OK\r\n"}, {0, 400});
+               })
+            << "|4|6|1|0" << 5 << "|WPA2|6|Access Point";
+        // Bytes beyond one read are thrown away before the next query.
+        QTest::newRow("SSID reply longer than a read")
+            << QByteArray("office") << QByteArray("4") << Setup([](FormBench& b) {
+                   b.port.replaceReply(2,
+                                       {"AT+IWLSI?\r\n" + QByteArray(6000, 'x') +
+                                        "\r\nI/OK\r\nAT+IWST0?\r\n5\r\nI/OK\r\n"},
+                                       {0});
+                   b.model.setFault("AT+IWST0", AdapterModel::Fault::Silent);
+               })
+            << "|-1|6|1|0" << 5 << "||6|Access Point";
+        QTest::newRow("port not selected")
+            << QByteArray("office") << QByteArray("4") << Setup([](FormBench& b) {
+                   qobject_cast<QComboBox*>(b.dlg->control(CSetupDlg::IDC_PORT))
+                       ->setCurrentIndex(-1);
+               })
+            << "mine|3|11|0|1" << -1 << "";
     }
     void readOut() {
         QFETCH(QByteArray, ssid);
         QFETCH(QByteArray, security);
-        QFETCH(int, language);
-        QFETCH(QString, shownSsid);
-        QFETCH(int, selection);
-        QFETCH(bool, keyEnabled);
-        QFETCH(bool, adHoc);
-        QFETCH(QStringList, record);
-        Bench b;
+        QFETCH(Setup, setup);
+        QFETCH(QString, shown);
+        QFETCH(int, queries);
+        QFETCH(QString, record);
+        FormBench b;
         b.model.setStored("WLSI", ssid);
         b.model.setStored("WST0", security);
-        b.model.setStored("WLCH", "11");
-        b.form.language = language;
-        b.form.security = 2;
-        b.form.keyEnabled = !keyEnabled;
-        b.form.setAccessType(adHoc, !adHoc);
-        // The key and the enterprise fields keep what the user typed.
-        b.form.v.m_strKey = "stale";
-        b.form.controls.m_strKey = "typed key";
-        b.form.controls.m_strUser = "alice";
-        int attempts = 0;
-        ReadOut readOut(b.form, b.link, b.log, [&](int n) {
-            attempts = n;
-            return b.openPort();
-        });
-        readOut.OnReadOut();
-
-        QCOMPARE(attempts, 5);
-        QCOMPARE(b.form.controls.m_strSsid, shownSsid);
-        QCOMPARE(b.form.security, selection);
-        QCOMPARE(b.form.keyEnabled, keyEnabled);
-        QCOMPARE(b.form.controls.m_strChannel, QStringLiteral("11"));
-        QCOMPARE(b.form.isAdHoc(), adHoc);
-        QCOMPARE(b.form.isAccessPoint(), !adHoc);
-        QCOMPARE(b.form.controls.m_strKey, QStringLiteral("typed key"));
-        QCOMPARE(b.form.controls.m_strUser, QStringLiteral("alice"));
-        QCOMPARE(b.form.securityUpdates, 0);
-        QCOMPARE(b.logLines(), record);
-        QCOMPARE(b.model.transcript(), (QList<QByteArray>{cmd::QuerySsid(), cmd::QuerySecurity(),
-                                                          cmd::QueryChannel(), cmd::QuerySsid()}));
-        QVERIFY(!b.port.isOpen());
-        QVERIFY(!b.link.GetPortHandle());
-        QVERIFY(b.prompts.shown.isEmpty());
-    }
-
-    void noReplyAtAll() {
-        Bench b;
-        for (const char* name : {"AT+IWLSI", "AT+IWST0", "AT+IWLCH"})
-            b.model.setFault(name, AdapterModel::Fault::Silent);
-        b.form.controls.m_strSsid = "typed";
-        b.form.security = 4;
-        b.form.keyEnabled = false;
-        b.form.setAccessType(false, true);
-        ReadOut readOut(b.form, b.link, b.log, [&](int) { return b.openPort(); });
-        readOut.OnReadOut();
-        QCOMPARE(b.form.controls.m_strSsid, QString());
-        QCOMPARE(b.form.security, -1);
-        QVERIFY(b.form.keyEnabled);
-        QCOMPARE(b.form.controls.m_strChannel, QStringLiteral("-1"));
-        QVERIFY(b.form.isAdHoc());
-        QVERIFY(!b.form.isAccessPoint());
-        QCOMPARE(b.logLines(), (QStringList{"* Read out: *", "SSID: ", "Encryption: ",
-                                            "Channel: -1", "Access type: Access Point"}));
-        QCOMPARE(b.model.transcript().size(), 4);
-        QVERIFY(!b.port.isOpen());
-    }
-
-    void takesFourQueriesOfAQuarterSecondEach() {
-        Bench b;
-        QVERIFY(b.openPort());
-        ReadOut readOut(b.form, b.link, b.log, {});
-        const qint64 start = b.clock.elapsedMs();
-        readOut.ReadOutSettings();
-        const qint64 took = b.clock.elapsedMs() - start;
-        QVERIFY2(took >= 4 * 250 && took <= 4 * 350, QByteArray::number(took).constData());
-    }
-
-    void portNotOpened() {
-        Bench b;
-        b.form.port.clear();
-        b.form.controls.m_strSsid = "typed";
-        ReadOut readOut(b.form, b.link, b.log, [&](int) { return b.openPort(); });
-        readOut.OnReadOut();
-        QVERIFY(b.model.transcript().isEmpty());
-        QCOMPARE(b.form.controls.m_strSsid, QStringLiteral("typed"));
-        QCOMPARE(b.form.updatesIn + b.form.updatesOut, 0);
-        QVERIFY(b.logText().isEmpty());
-    }
-
-    // Regression: a late answer to an earlier command was taken for a query's reply.
-    void staleInputIsThrownAway() {
-        Bench b;
-        QVERIFY(b.openPort());
         b.model.setStored("WLCH", "6");
-        b.link.WritePort(&b.port, cmd::QueryChannel());
-        b.model.setStored("WLSI", "office");
-        ReadOut readOut(b.form, b.link, b.log, {});
-        QCOMPARE(readOut.QuerySsid(&b.port), QStringLiteral("office"));
+        b.start();
+        Entries e;
+        e.ssid = QStringLiteral("mine");
+        e.security = security::kWpa;
+        e.channel = QStringLiteral("11");
+        e.accessPoint = false;
+        e.adHoc = true;
+        b.enter(e);
+        if (setup)
+            setup(b);
+
+        b.click(CSetupDlg::IDC_READ_OUT);
+
+        // The key and the enterprise fields keep what the user typed; the key field
+        // is usable unless the adapter said NONE.
+        const QStringList s = shown.split(QLatin1Char('|'));
+        e.ssid = s[0];
+        e.security = s[1].toInt();
+        e.channel = s[2];
+        e.accessPoint = s[3] == QLatin1String("1");
+        e.adHoc = s[4] == QLatin1String("1");
+        if (queries < 0)
+            e.port.clear();
+        QCOMPARE(b.shown().text(), e.text());
+        QCOMPARE(b.edit(CSetupDlg::IDC_KEY)->isEnabled(), e.security != security::kNone);
+        QList<QByteArray> sent = {"AT+IBDRF?\r", "AT+IWLSI?\r", "AT+IWST0?\r", "AT+IWLCH?\r",
+                                  "AT+IWLSI?\r"};
+        QCOMPARE(b.model.transcript(), sent.mid(0, qMax(queries, 0)));
+        QCOMPARE(b.prompts.texts(), queries < 0 ? QStringList{"Select a COM port"} : QStringList());
+        QVERIFY(b.portClosed());
+        const QStringList r = record.split(QLatin1Char('|'));
+        QCOMPARE(b.logLines().join('|'),
+                 record.isEmpty() ? QString()
+                                  : QStringLiteral("* Read out: *|SSID: %1|Encryption: %2|"
+                                                   "Channel: %3|Access type: %4")
+                                        .arg(r[0], r[1], r[2], r[3]));
+    }
+
+    void germanRecord() {
+        FormBench b;
+        b.model.setStored("WLSI", "!lab");
+        b.model.setStored("WLCH", "6");
+        b.start("[settings]\nlanguage=0\nlog=1\nport=/dev/ttyACM0\n");
+        b.click(CSetupDlg::IDC_READ_OUT);
+        QCOMPARE(b.logLines(), (QStringList{"* Auslesen: *", "SSID: lab", "Verschlüsselung: NONE",
+                                            "Kanal: 6", "Zugriffsverfahren: Ad Hoc"}));
+    }
+
+    void parse_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("ssid"); // "-": failed
+        QTest::addColumn<int>("number");   // -1: failed
+        QTest::addColumn<int>("access");   // 0 ad hoc, 1 access point, -1 failed
+        QTest::newRow("ad hoc") << QByteArray("AT+IWLSI?\r\n!lab\r\nI/OK\r\n") << "lab" << 0 << 0;
+        QTest::newRow("mark inside") << QByteArray("AT+IWLSI?\r\na!b\r\nI/OK") << "a!b" << 0 << 1;
+        QTest::newRow("UTF-8") << QByteArray("AT+IWLSI?\r\nCaf\xc3\xa9\r\nI/OK") << "Café" << 0
+                               << 1;
+        QTest::newRow("only the mark") << QByteArray("AT+IWLSI?\r\n!\r\nI/OK") << "" << 0 << 0;
+        QTest::newRow("number") << QByteArray("AT+IWLCH?\r\n-3\r\nI/OK") << "-3" << -3 << 1;
+        QTest::newRow("too large")
+            << QByteArray("AT+IWLCH?\r\n123456789012\r\nI/OK") << "123456789012" << INT_MAX << 1;
+        QTest::newRow("no status") << QByteArray("AT+IWLSI?\r\n6\r\n") << "-" << -1 << -1;
+        QTest::newRow("no echo") << QByteArray("6\r\nI/OK\r\n") << "-" << -1 << 1;
+        QTest::newRow("error") << QByteArray("AT+IWLSI?\r\n!x\r\nI/ERROR") << "-" << -1 << -1;
+        QTest::newRow("stale status first")
+            << QByteArray("I/OK\r\nAT+IWLSI?\r\nlab\r\n") << "-" << 0 << 1;
+    }
+    void parse() {
+        QFETCH(QByteArray, reply);
+        bool ok = false;
+        const QString ssid = ReadOut::ParseSsidReply(reply, &ok);
+        QTEST(ok ? ssid : QStringLiteral("-"), "ssid");
+        QVERIFY(ok || ssid.isEmpty());
+        QTEST(ReadOut::ParseNumberReply(reply), "number");
+        QTEST(ReadOut::ParseAccessTypeReply(reply), "access");
     }
 };
 
-QTEST_GUILESS_MAIN(TestReadOut)
+QTEST_MAIN(TestReadOut)
 #include "test_readout.moc"

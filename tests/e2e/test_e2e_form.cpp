@@ -75,26 +75,20 @@ private slots:
         QTest::mouseClick(b->button(CSetupDlg::IDC_CONFIGURE), Qt::LeftButton);
         report("Configure", took);
 
-        const QList<QByteArray> expected = {
-            "AT+IBDRF?\r",
-            "AT+IFD\r",
-            "AT+IHIF=4\r",
-            "AT+IBDRF=9\r",
-            "AT+IWLSI=" + kSsid.toUtf8() + "\r",
-            "AT+IWST0=4\r",
-            "AT+IWLCH=" + kChannel.toUtf8() + "\r",
-            "AT+IWPP0=" + kKey.toUtf8() + "\r",
-            "AT+IBRM=2\r",
-            "AT+IDOWN\r",
-        };
+        const QList<QByteArray> expected = {"AT+IBDRF?\r",
+                                            "AT+IFD\r",
+                                            "AT+IHIF=4\r",
+                                            "AT+IBDRF=9\r",
+                                            "AT+IWLSI=" + kSsid.toUtf8() + "\r",
+                                            "AT+IWST0=4\r",
+                                            "AT+IWLCH=" + kChannel.toUtf8() + "\r",
+                                            "AT+IWPP0=" + kKey.toUtf8() + "\r",
+                                            "AT+IBRM=2\r",
+                                            "AT+IDOWN\r"};
         QCOMPARE(b->transcript(), expected);
-        QCOMPARE(b->prompts.shown.size(), 1);
-        QCOMPARE(b->prompts.lastText(), QStringLiteral("Settings saved on wireless product"));
-        QCOMPARE(b->prompts.shown.last().second, PromptIcon::None);
+        QCOMPARE(b->prompts.texts(), QStringList{"Settings saved on wireless product"});
         // The adapter runs with the new settings after its restart.
         QCOMPARE(b->running("WLSI"), kSsid.toUtf8());
-        QCOMPARE(b->running("WST0"), QByteArray("4"));
-        QCOMPARE(b->running("WLCH"), kChannel.toUtf8());
         QCOMPARE(b->running("WPP0"), kKey.toUtf8());
         // The port was closed: it can be opened again at once.
         QVERIFY(!b->port.isOpen());
@@ -117,14 +111,11 @@ private slots:
         report("Read out", took);
 
         QCOMPARE(b->edit(CSetupDlg::IDC_SSID)->text(), kSsid);
-        QCOMPARE(b->combo(CSetupDlg::IDC_SECURITY)->currentIndex(), 4);
         QCOMPARE(b->combo(CSetupDlg::IDC_SECURITY)->currentText(), QStringLiteral("WPA2"));
         QCOMPARE(b->edit(CSetupDlg::IDC_CHANNEL)->text(), kChannel);
         QVERIFY(b->dlg->isAccessPoint());
-        QVERIFY(!b->dlg->isAdHoc());
         // Only questions reached the adapter; the key is never asked for.
         const QList<QByteArray> commands = b->transcript();
-        QVERIFY(!commands.isEmpty());
         QCOMPARE(commands.first(), QByteArray("AT+IBDRF?\r"));
         for (const QByteArray& command : commands) {
             QVERIFY2(command.endsWith("?\r"), command.constData());
@@ -174,11 +165,8 @@ private slots:
         QCOMPARE(b->combo(CSetupDlg::IDC_SECURITY)->currentText(), QStringLiteral("WEP128"));
         QCOMPARE(b->edit(CSetupDlg::IDC_CHANNEL)->text(), QStringLiteral("3"));
         QVERIFY(b->dlg->isAdHoc());
-        QVERIFY(!b->dlg->isAccessPoint());
-        QVERIFY(b->dlg->control(CSetupDlg::IDC_DAMPING)->isVisible());
-        QVERIFY(qobject_cast<QLabel*>(b->dlg->control(CSetupDlg::IDC_DAMPING))
-                    ->text()
-                    .contains(QStringLiteral("48")));
+        QVERIFY(
+            qobject_cast<QLabel*>(b->dlg->control(CSetupDlg::IDC_DAMPING))->text().contains("48"));
         QVERIFY(b->transcript().contains("AT+IRP20\r"));
         QVERIFY(!b->port.isOpen());
     }

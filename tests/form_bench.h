@@ -1,36 +1,31 @@
 #pragma once
 
-// The running main form wired to the simulated adapter on a manual clock, in a
-// temporary working directory, with a port in front of the adapter that can put
-// faults of its own into the line: a reply replaced by other bytes (in parts,
-// at given times), or the adapter unplugged after a number of reads.
+// The running main form, offscreen, wired to the simulated adapter on a manual
+// clock in a temporary working directory. A port in front of the adapter can put
+// faults of its own into the line: the reply to one command replaced by other
+// bytes (in parts, at given times), or the adapter unplugged after some reads.
 
-#include "base/clock.h"
-#include "base/services.h"
 #include "fakes.h"
-#include "sim/adapter_model.h"
-#include "sim/sim_serial_port.h"
+
+#include "base/services.h"
+#include "ui/scan_dlg.h"
 #include "ui/setup_app.h"
 #include "ui/setup_dlg.h"
-#include "ui/tip_combo_box.h"
 
 #include <QAction>
-#include <QFile>
+#include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
+#include <QTimer>
 
 #include <memory>
 
-namespace faults {
+namespace velinor::fakes {
 
-using namespace velinor;
-using namespace velinor::fakes;
-
-// Bytes that are no answer at all: random, with a NUL in front and 0xFF in
-// the middle, and never a status token.
+// Bytes that are no answer at all: random, with a NUL in front and 0xFF in the
+// middle, and never a status token.
 inline QByteArray garbageBytes(quint32 seed, int length = 64) {
     QRandomGenerator random(seed);
     QByteArray bytes(length, '\0');
@@ -43,26 +38,23 @@ inline QByteArray garbageBytes(quint32 seed, int length = 64) {
     return bytes;
 }
 
-// A serial port in front of the simulated one. Commands pass through to the
-// adapter (which stores what they set), but the reply to a chosen command can
-// be replaced, and the adapter can be made to vanish after some reads.
 class TamperedPort : public SerialPort {
 public:
     TamperedPort(SimSerialPort& inner, AdapterModel& model, ManualClock& clock)
         : m_inner(inner), m_model(model), m_clock(clock) {}
 
-    // The reply to the command with this number (1 is the first command written)
-    // becomes parts[i], due after[i] ms after the write; the adapter's own reply is dropped.
-    void replaceReply(int commandNumber, const QList<QByteArray>& parts, const QList<int>& after) {
-        m_target = commandNumber;
+    // The reply to the command with this number (1 is the first written) becomes
+    // parts[i], due after[i] ms after the write; the adapter's own reply is dropped.
+    void replaceReply(int number, const QList<QByteArray>& parts, const QList<int>& after) {
+        m_target = number;
         m_parts = parts;
         m_after = after;
     }
-    // Counts the reads that follow the first command beginning with `prefix`;
-    // after `vanishAfter` of them (when above 0) the adapter is unplugged.
-    void watch(const QByteArray& prefix, int vanishAfter) {
+    // After `reads` reads that follow the first command beginning with `prefix`,
+    // the adapter is unplugged.
+    void vanishAfterReads(const QByteArray& prefix, int reads) {
         m_watchPrefix = prefix;
-        m_vanishReads = vanishAfter;
+        m_vanishReads = reads;
     }
     int watchedReads() const { return m_watchedReads; }
 
@@ -74,20 +66,17 @@ public:
     bool isOpen() const override { return m_inner.isOpen(); }
     qint64 write(const QByteArray& data, int timeoutMs) override {
         const qint64 n = m_inner.write(data, timeoutMs);
-        const int commands = int(data.count('\r'));
-        if (m_target > m_written && m_target <= m_written + commands && n > 0) {
+        if (n > 0 && ++m_written == m_target) {
             m_model.clearOutput();
             for (qsizetype i = 0; i < m_parts.size(); ++i)
                 m_pending.append({m_clock.elapsedMs() + m_after.value(i), m_parts[i]});
         }
-        if (!m_watchPrefix.isEmpty() && data.startsWith(m_watchPrefix))
-            m_watching = true;
-        m_written += commands;
+        m_watching = m_watching || (!m_watchPrefix.isEmpty() && data.startsWith(m_watchPrefix));
         return n;
     }
     QByteArray read(qint64 maxBytes, int timeoutMs) override {
         QByteArray out;
-        if (m_pending.isEmpty() || !m_inner.isOpen() || m_model.vanished()) {
+        if (m_pending.isEmpty() || m_model.vanished()) {
             out = m_inner.read(maxBytes, timeoutMs);
         } else {
             // The read ends when maxBytes are there or the window has run out.
@@ -98,8 +87,7 @@ public:
                     until = qMin(until, c.due);
                     break;
                 }
-            if (until > m_clock.elapsedMs())
-                m_clock.pause(int(until - m_clock.elapsedMs()));
+            m_clock.pause(int(until - m_clock.elapsedMs()));
             while (!m_pending.isEmpty() && m_pending.first().due <= m_clock.elapsedMs() &&
                    out.size() < maxBytes) {
                 Chunk& c = m_pending.first();
@@ -109,9 +97,7 @@ public:
                 if (c.bytes.isEmpty())
                     m_pending.removeFirst();
             }
-            // The adapter's later replies queue up behind the replaced one.
-            if (out.size() < maxBytes)
-                out += m_inner.read(maxBytes - out.size(), 0);
+            out += m_inner.read(maxBytes - out.size(), 0); // later replies queue up behind
         }
         if (m_watching && ++m_watchedReads == m_vanishReads)
             m_model.setVanished(true);
@@ -144,14 +130,16 @@ private:
 };
 
 constexpr const char* kPortName = "/dev/ttyACM0";
+inline const QByteArray kPem = "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n";
 
-// What the user has entered in the form: access point, WPA2, with the enterprise fields filled.
+// What the user enters in the form: by default an access point with WPA2, and
+// the enterprise fields filled.
 struct Entries {
     QString ssid = QStringLiteral("office"), key = QStringLiteral("passphrase1"),
             channel = QStringLiteral("6"), user = QStringLiteral("alice"),
             domain = QStringLiteral("CORP"), password = QStringLiteral("pw"),
             port = QString::fromLatin1(kPortName);
-    int security = 4;
+    int security = security::kWpa2;
     bool accessPoint = true, adHoc = false;
 
     QString text() const {
@@ -168,13 +156,6 @@ struct Entries {
             .join(QLatin1Char('|'));
     }
 };
-
-// The ten commands of that Configure, from the probe to the restart.
-inline QList<QByteArray> wpa2AccessPointCommands() {
-    return {"AT+IBDRF?\r",       "AT+IFD\r",     "AT+IHIF=4\r",  "AT+IBDRF=9\r",
-            "AT+IWLSI=office\r", "AT+IWST0=4\r", "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r",
-            "AT+IBRM=2\r",       "AT+IDOWN\r"};
-}
 
 // The tool wired to the simulated adapter in a temporary working directory.
 struct FormBench {
@@ -197,18 +178,15 @@ struct FormBench {
     FormBench() { ports.addAdapter(QString::fromLatin1(kPortName)); }
 
     QString iniPath() const { return workingDir + QStringLiteral("/settings.ini"); }
-    bool writeIni(const QByteArray& text) const {
-        QFile f(iniPath());
-        return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
-    }
-    static QByteArray contents(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    QByteArray ini() const { return contents(iniPath()); }
-    QByteArray log() const { return contents(programDir + QStringLiteral("/log.txt")); }
+    QByteArray ini() const { return readFile(iniPath()); }
+    QByteArray log() const { return readFile(programDir + QStringLiteral("/log.txt")); }
+    QStringList logLines() const { return fakes::logLines(log()); }
 
-    CSetupDlg& start() {
+    // Starts the form on this settings.ini (none when null).
+    CSetupDlg&
+    start(const QByteArray& ini = "[settings]\nlanguage=10000\nlog=1\nport=/dev/ttyACM0\n") {
+        if (!ini.isNull())
+            writeFile(iniPath(), ini);
         services.reset(new Services{clock, port, prompts, launcher, ports, picker, workingDir,
                                     programDir, dir.path() + QStringLiteral("/sys"), QString(),
                                     QString(), homeDir});
@@ -221,24 +199,31 @@ struct FormBench {
 
     QLineEdit* edit(int id) const { return qobject_cast<QLineEdit*>(dlg->control(id)); }
     void click(int id) const { qobject_cast<QAbstractButton*>(dlg->control(id))->click(); }
+    void choose(int id, int index) const {
+        auto* box = qobject_cast<QComboBox*>(dlg->control(id));
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    }
     bool checked(int command) const { return dlg->menuAction(command)->isChecked(); }
 
     // The user fills the form: the enterprise fields while they are enabled,
     // then the security type and the rest.
     void enter(const Entries& e) {
-        auto* security = qobject_cast<CTipComboBox*>(dlg->control(CSetupDlg::IDC_SECURITY));
-        security->setCurrentIndex(6);
+        choose(CSetupDlg::IDC_SECURITY, security::kWpa2Enterprise);
         edit(CSetupDlg::IDC_USER)->setText(e.user);
         edit(CSetupDlg::IDC_DOMAIN)->setText(e.domain);
         edit(CSetupDlg::IDC_PASSWORD)->setText(e.password);
-        security->setCurrentIndex(e.security);
+        choose(CSetupDlg::IDC_SECURITY, e.security);
         edit(CSetupDlg::IDC_SSID)->setText(e.ssid);
         edit(CSetupDlg::IDC_KEY)->setText(e.key);
         edit(CSetupDlg::IDC_CHANNEL)->setText(e.channel);
-        click(e.adHoc ? CSetupDlg::IDC_AD_HOC : CSetupDlg::IDC_ACCESS_POINT);
+        if (e.port.isEmpty())
+            qobject_cast<QComboBox*>(dlg->control(CSetupDlg::IDC_PORT))->setCurrentIndex(-1);
+        if (e.accessPoint || e.adHoc)
+            click(e.adHoc ? CSetupDlg::IDC_AD_HOC : CSetupDlg::IDC_ACCESS_POINT);
     }
     // What the form's fields hold now.
-    QString shown() const {
+    Entries shown() const {
         Entries e;
         e.ssid = edit(CSetupDlg::IDC_SSID)->text();
         e.security = dlg->securityIndex();
@@ -250,22 +235,25 @@ struct FormBench {
         e.domain = edit(CSetupDlg::IDC_DOMAIN)->text();
         e.password = edit(CSetupDlg::IDC_PASSWORD)->text();
         e.port = dlg->selectedPort();
-        return e.text();
+        return e;
     }
-    QStringList texts() const {
-        QStringList out;
-        for (const auto& p : prompts.shown)
-            out << p.first;
-        return out;
+    // Chooses a certificate file with these bytes through the form's button.
+    void pickCertificate(const QByteArray& bytes = kPem) {
+        const QString path = dir.filePath(QStringLiteral("ca.pem"));
+        writeFile(path, bytes);
+        picker.answers.enqueue(path);
+        click(CSetupDlg::IDC_CERT_SELECT);
     }
-    QList<PromptIcon> icons() const {
-        QList<PromptIcon> out;
-        for (const auto& p : prompts.shown)
-            out << p.second;
-        return out;
+    // Netsearch; `inDialog` acts in the network dialog once it is up and must close it.
+    void netsearch(const std::function<void(CScanDlg&)>& inDialog) {
+        QTimer::singleShot(0, [&] {
+            if (auto* d = qobject_cast<CScanDlg*>(QApplication::activeModalWidget()))
+                inDialog(*d);
+        });
+        click(CSetupDlg::IDC_NETSEARCH);
     }
     // The port is closed and no handle is left behind.
     bool portClosed() const { return !sim.isOpen() && !dlg->link().GetPortHandle(); }
 };
 
-} // namespace faults
+} // namespace velinor::fakes
