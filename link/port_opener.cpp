@@ -42,7 +42,7 @@ bool PortOpener::OpenAndProbePort() {
     const OpenStatus status = m_port.open(name);
     if (status.result == OpenResult::Ok) {
         m_link.SetPortHandle(&m_port);
-        m_link.ClearLastError();
+        m_link.ClearLastError(); // mutants: skip (nothing reads the port's error)
         m_link.ConfigurePort(&m_port);
         if (m_link.SendCommand(&m_port, cmd::ProbeBaudRate()))
             return true;

@@ -38,7 +38,7 @@ private slots:
             << QByteArray("[SETTINGS]\r\nLog=1\r\nLANGUAGE=10000\r\nSearch=2\r\n") << 1 << "1"
             << 10000 << 2 << "COMx";
         QTest::newRow("blanks and leading number")
-            << QByteArray("[ settings ]\n  log = 2x \nsearch=7abc\n") << 2 << "2" << 0 << 7
+            << QByteArray("[ settings ]\n  log = 2x \nsearch=7abc\nport\n") << 2 << "2" << 0 << 7
             << "COMx";
         QTest::newRow("port cut to 18")
             << QByteArray("[settings]\nport=/dev/serial/by-id/usb-long\n") << 0 << "0" << 0 << 1

@@ -128,6 +128,8 @@ private slots:
         row("WPA2 ap ch=167", none, "<|WLSI=office|WST0=4|WLCH=167|WPP0=passphrase1|>", "28n", kOk);
         row("WPA2 adhoc ch=14", none, "<|WLCH=14|WST0=4|WPP0=passphrase1|WLSI=!office|>", "28n",
             kOk);
+        row("WPA2 ap ch=20", none, "<|WLSI=office|WST0=4|WLCH=20|WPP0=passphrase1|>", "5n 28n",
+            kOk);
         row("- ap ch=15", none, "", "5n 6n", "No encryption selected");
         row("WEP ap key=", none, "", "529w", "");
         row("WPA2 ap ssid=" + QString(33, u's'), none, "", "", "");
@@ -219,6 +221,11 @@ private slots:
         QCOMPARE(b.prompts.icons(), messages.isEmpty() ? QStringLiteral("w") : icons);
         QCOMPARE(b.logLines().value(b.logLines().size() - 1), log);
         QVERIFY(b.portClosed());
+        // The progress bar counted each command of a whole run.
+        if (commands.startsWith('<') && commands.endsWith('>')) {
+            QCOMPARE(b.dlg->progressBar()->maximum(), b.model.transcript().size());
+            QCOMPARE(b.dlg->progressBar()->value(), b.model.transcript().size());
+        }
         QCOMPARE(b.model.restarts(), commands.endsWith(">") || commands.endsWith("DOWN") ? 1 : 0);
         if (log == kOk)
             QCOMPARE(b.model.running("WLSI"), (entries.adHoc ? "!" : "") + entries.ssid.toUtf8());

@@ -150,6 +150,8 @@ private slots:
         QTest::newRow("no status") << QByteArray("AT+IWLSI?\r\n6\r\n") << "-" << -1 << -1;
         QTest::newRow("no echo") << QByteArray("6\r\nI/OK\r\n") << "-" << -1 << 1;
         QTest::newRow("error") << QByteArray("AT+IWLSI?\r\n!x\r\nI/ERROR") << "-" << -1 << -1;
+        QTest::newRow("status first, no value")
+            << QByteArray("I/OK\r\nAT+IWLSI?\r\n") << "-" << 0 << 1;
         QTest::newRow("stale status first")
             << QByteArray("I/OK\r\nAT+IWLSI?\r\nlab\r\n") << "-" << 0 << 1;
     }

@@ -3,6 +3,7 @@
 
 #include "fakes.h"
 
+#include "base/system_clock.h"
 #include "link/port_list.h"
 #include "link/port_opener.h"
 #include "link/usb_restart.h"
@@ -57,6 +58,13 @@ private slots:
         b.model.setVanished(true);
         QVERIFY(!b.link.SendCommand(&b.port, command));
         QCOMPARE(b.clock.elapsedMs(), 2810);
+    }
+
+    void systemClockPauses() {
+        SystemClock clock;
+        const qint64 start = clock.elapsedMs();
+        clock.pause(30);
+        QVERIFY(clock.elapsedMs() - start >= 30 && clock.elapsedMs() - start < 1000);
     }
 
     void configurePort_data() {

@@ -3,6 +3,9 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <QThread>
+
+#include <thread>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -67,32 +70,49 @@ class TestQtSerialPort : public QObject {
     Q_OBJECT
 private slots:
     void replyWithinWindow_data() {
-        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<bool>("thread"); // a thread without event loop waits blocking
+        QTest::addColumn<int>("first");   // bytes read before, which fills the port's buffer
         QTest::addColumn<int>("maxBytes");
-        QTest::addColumn<int>("expected");
         QTest::addColumn<bool>("early");
-        const QByteArray reply = "AT+IBDRF?\r\n9\r\nI/OK\r\n\r\n";
-        // A reply shorter than the read size is read after the whole window.
-        QTest::newRow("whole reply") << reply << 5220 << 22 << false;
-        // A read that gets all it asked for returns at once.
-        QTest::newRow("read size reached") << reply << 8 << 8 << true;
+        // A reply shorter than the read size is read after the whole window; a read
+        // that gets all it asked for returns at once.
+        for (const bool thread : {false, true}) {
+            QTest::addRow("whole reply%s", thread ? ", blocking" : "")
+                << thread << 0 << 5220 << false;
+            QTest::addRow("read size reached%s", thread ? ", blocking" : "")
+                << thread << 0 << 8 << true;
+        }
+        QTest::newRow("one byte") << false << 0 << 1 << true;
+        QTest::newRow("the rest already buffered") << false << 4 << 18 << true;
     }
     void replyWithinWindow() {
-        QFETCH(QByteArray, reply);
+        QFETCH(bool, thread);
+        QFETCH(int, first);
         QFETCH(int, maxBytes);
-        QFETCH(int, expected);
         QFETCH(bool, early);
+        const QByteArray reply = "AT+IBDRF?\r\n9\r\nI/OK\r\n\r\n";
         Pty pty;
         QVERIFY(pty.ok());
-        QtSerialPort port;
-        QCOMPARE(port.open(pty.name).result, OpenResult::Ok);
-        QCOMPARE(port.write("AT+IBDRF?\r", 100), qint64(10));
-        QCOMPARE(pty.receive(300), QByteArray("AT+IBDRF?\r"));
-        QVERIFY(pty.send(reply));
-        QElapsedTimer timer;
-        timer.start();
-        QCOMPARE(port.read(maxBytes, 100), reply.left(expected));
-        const qint64 took = timer.elapsed();
+        QByteArray got;
+        qint64 took = -1;
+        auto run = [&] {
+            QtSerialPort port;
+            if (port.open(pty.name).result != OpenResult::Ok || port.write("", 100) != 0 ||
+                port.write("AT+IBDRF?\r", 100) != 10 || pty.receive(300) != "AT+IBDRF?\r" ||
+                !pty.send(reply))
+                return;
+            QThread::msleep(20);
+            got = first ? port.read(first, 100) : QByteArray();
+            QElapsedTimer timer;
+            timer.start();
+            got += port.read(maxBytes, 100);
+            took = timer.elapsed();
+        };
+        if (thread)
+            std::thread(run).join();
+        else
+            run();
+        QCOMPARE(got, reply.left(first + qMin<int>(maxBytes, reply.size())));
         QVERIFY2(early ? took < 90 : took >= 95 && took < 600, qPrintable(QString::number(took)));
     }
 

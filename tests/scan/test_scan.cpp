@@ -165,6 +165,10 @@ private slots:
             << QStringList{"MAPLE-AP|ADHOC|02:11:22:33:44:55|1|11|-48"};
         QTest::newRow("no echo") << QByteArray("a,AP,m,WPA,6,9\r\nI/OK")
                                  << QStringList{"a|AP|m|3|6|9"};
+        QTest::newRow("empty first line, no echo")
+            << QByteArray("\nx,AP,m,WPA,6,9\r\nI/OK") << QStringList{"x|AP|m|3|6|9"};
+        QTest::newRow("empty first line before the echo")
+            << QByteArray("\nAT+IRP20\r\nx,AP,m,WPA,6,9\r\nI/OK") << QStringList{"x|AP|m|3|6|9"};
         QTest::newRow("channel cut to two, SSID with a comma")
             << reply({"n,AP,m,WPA,123,5", "my,net,AP,m,WPA2,6,62"})
             << QStringList{"n|AP|m|3|12|5", "my|AP|AP|4|0|6"};
