@@ -1,33 +1,18 @@
-#include "scan/netsearch.h"
-#include "scan/scan_fakes.h"
-#include "ui/scan_dlg.h"
+// The network dialog: its rows, their order and sizes, OK without a row, and
+// Refresh on the port that Netsearch opened (through the form).
+#include "form_bench.h"
 
 #include "link/commands.h"
-#include "link/port_opener.h"
-#include "link/usb_restart.h"
 
-#include <QApplication>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 
 using namespace velinor;
-using namespace scantest;
+using namespace velinor::fakes;
 
 namespace {
-
-// Notes whether a modal dialog was up when each message was shown.
-class ModalNotingPrompts : public RecordingPrompts {
-public:
-    QList<bool> dialogUp;
-    void message(const QString& text, PromptIcon icon) override {
-        dialogUp.append(QApplication::activeModalWidget() != nullptr);
-        RecordingPrompts::message(text, icon);
-    }
-};
 
 QStringList column(const QTableWidget* list, int c) {
     QStringList out;
@@ -36,58 +21,13 @@ QStringList column(const QTableWidget* list, int c) {
     return out;
 }
 
-int rowOf(const QTableWidget* list, const QString& ssid) {
-    for (int r = 0; r < list->rowCount(); ++r)
-        if (list->item(r, CScanDlg::ColSsid)->text() == ssid)
-            return r;
-    return -1;
-}
-
-// The whole Netsearch: the simulated adapter, the port opening, the network
-// dialog run modally with `inDialog` acting the user once it is up.
-struct NetsearchBench : Bench {
-    ModalNotingPrompts notingPrompts;
-    QTemporaryDir sysfs;
-    UsbRestart restart{sysfs.path(), clock, log};
-    PortOpener opener{form, port, link, restart, notingPrompts, log};
-    int dialogsRun = 0;
-    int result = 0;
-    std::function<void(CScanDlg&)> inDialog;
-
-    void run() {
-        auto runner = ScanDialogRunner(form, link, notingPrompts, log, nullptr);
-        Netsearch netsearch(
-            form, link, [this](int n) { return opener.OpenSelectedPort(n); },
-            [this, runner] {
-                ++dialogsRun;
-                QTimer::singleShot(0, [this] {
-                    auto* dlg = qobject_cast<CScanDlg*>(QApplication::activeModalWidget());
-                    QVERIFY(dlg);
-                    if (inDialog)
-                        inDialog(*dlg);
-                    if (dlg->isVisible())
-                        dlg->reject(); // never leave a test hanging
-                });
-                result = runner();
-                return result;
-            });
-        netsearch.OnNetsearch();
-    }
-    void pick(CScanDlg& dlg, const QString& ssid) {
-        const int row = rowOf(dlg.networkList(), ssid);
-        QVERIFY(row >= 0);
-        dlg.networkList()->selectRow(row);
-        dlg.okButton()->click();
-    }
-};
-
 } // namespace
 
 class TestScanDlg : public QObject {
     Q_OBJECT
 private slots:
     void rowsShowTheRecords() {
-        Bench b;
+        AdapterBench b;
         QVERIFY(b.openPort());
         b.model.setNetworks({"office,AP,00:1A:2B:3C:4D:5E,WPA2_ENT,6,-62",
                              "MAPLE-AP,ADHOC,02:11:22:33:44:55,WEP128,11,48"});
@@ -118,7 +58,7 @@ private slots:
     void rowsInDampingOrder() {
         QFETCH(QList<int>, damping);
         QFETCH(QStringList, order);
-        Bench b;
+        AdapterBench b;
         QVERIFY(b.openPort());
         QList<QByteArray> lines;
         for (int i = 0; i < damping.size(); ++i)
@@ -146,7 +86,7 @@ private slots:
         QFont font = before;
         font.setPointSize(pointSize);
         QApplication::setFont(font);
-        Bench b;
+        AdapterBench b;
         QVERIFY(b.openPort());
         const QString ssid(32, u'W');
         b.model.setNetworks({ssid.toLatin1() + ",AP,00:1A:2B:3C:4D:5E,WPA2,6,62"});
@@ -177,7 +117,7 @@ private slots:
     }
 
     void okWithoutRowStaysOpen() {
-        Bench b;
+        AdapterBench b;
         QVERIFY(b.openPort());
         b.form.controls.m_strSsid = "mine";
         CScanDlg dlg(b.form, b.link, b.prompts, b.log);
@@ -197,116 +137,36 @@ private slots:
         QVERIFY(!dlg.isVisible());
     }
 
-    // OK fills the form from the row; a key typed before Netsearch is not
-    // replaced by the stored one.
-    void okOnRow_data() {
-        QTest::addColumn<QString>("ssid");
-        QTest::addColumn<int>("result");
-        QTest::addColumn<int>("security");
-        QTest::addColumn<bool>("adHoc");
-        QTest::addColumn<QString>("channel");
-        QTest::addColumn<QString>("damping");
-        QTest::addColumn<bool>("enterprise");
-        QTest::newRow("ad hoc, WEP") << "lab-adhoc" << 11 << int(security::kWep) << true << "11"
-                                     << "48 db" << false;
-        QTest::newRow("access point, WPA2-ENTERPRISE")
-            << "Warehouse" << 16 << int(security::kWpa2Enterprise) << false << "36"
-            << "55 db" << true;
-    }
-    void okOnRow() {
-        QFETCH(QString, ssid);
-        QFETCH(int, result);
-        QFETCH(int, security);
-        QFETCH(bool, adHoc);
-        QFETCH(QString, channel);
-        QFETCH(QString, damping);
-        QFETCH(bool, enterprise);
-        NetsearchBench b;
-        b.form.setAccessType(adHoc, !adHoc); // the other one checked before
-        b.form.v.m_strKey = "stale key";
-        b.form.controls.m_strKey = "typed key";
-        b.form.controls.m_strUser = "alice";
-        b.inDialog = [&](CScanDlg& dlg) { b.pick(dlg, ssid); };
-        b.run();
-        QCOMPARE(b.result, result);
-        QCOMPARE(b.form.controls.m_strSsid, ssid);
-        QCOMPARE(b.form.controls.m_strChannel, channel);
-        QCOMPARE(b.form.controls.m_strDamping, damping);
-        QCOMPARE(b.form.isAdHoc(), adHoc);
-        QCOMPARE(b.form.isAccessPoint(), !adHoc);
-        QCOMPARE(b.form.security, security);
-        QVERIFY(b.form.dampingShown);
-        QCOMPARE(b.form.enterpriseEnabled, enterprise);
-        QCOMPARE(b.form.keyEnabled, !enterprise);
-        QCOMPARE(b.form.securityUpdates, 1);
-        QCOMPARE(b.form.controls.m_strKey, QStringLiteral("typed key"));
-        QCOMPARE(b.form.controls.m_strUser, QStringLiteral("alice"));
-        QVERIFY(!b.port.isOpen());
-        QVERIFY(!b.link.GetPortHandle());
-    }
-
-    void cancelKeepsTheSecurityType() {
-        NetsearchBench b;
-        b.form.security = security::kWpa;
-        b.form.controls.m_strSsid = "mine";
-        b.inDialog = [](CScanDlg& dlg) { dlg.cancelButton()->click(); };
-        b.run();
-        QCOMPARE(b.result, Netsearch::kCancelResult);
-        QCOMPARE(b.form.security, int(security::kWpa));
-        QCOMPARE(b.form.securityUpdates, 1);
-        QCOMPARE(b.form.controls.m_strSsid, QStringLiteral("mine"));
-        QVERIFY(!b.form.dampingShown);
-        QVERIFY(!b.port.isOpen());
-    }
-
     // The first scan runs before the dialog is shown; Refresh rescans on the
     // port opened once.
     void firstScanThenRefreshOnTheSamePort() {
-        NetsearchBench b;
+        FormBench b;
+        b.start();
         b.model.setFault("AT+IRP20", AdapterModel::Fault::Error);
         int rowsWhenUp = -1;
-        qsizetype scansWhenUp = -1;
+        QList<bool> dialogUp;
         QStringList afterRefresh, afterFailedRefresh;
-        b.inDialog = [&](CScanDlg& dlg) {
+        b.netsearch([&](CScanDlg& dlg) {
             rowsWhenUp = dlg.networkList()->rowCount();
-            scansWhenUp = b.model.transcript().count(cmd::Scan());
+            dialogUp << !b.prompts.shown.isEmpty();
             b.model.setFault("AT+IRP20", AdapterModel::Fault::None);
             dlg.refreshButton()->click();
             afterRefresh = column(dlg.networkList(), CScanDlg::ColDamping);
             b.model.setFault("AT+IRP20", AdapterModel::Fault::Silent);
             dlg.refreshButton()->click();
             afterFailedRefresh = column(dlg.networkList(), CScanDlg::ColDamping);
-            QVERIFY(dlg.isVisible());
-        };
-        b.run();
-        QCOMPARE(b.dialogsRun, 1);
-        QCOMPARE(scansWhenUp, 1);
+            dialogUp << dlg.isVisible();
+            dlg.cancelButton()->click();
+        });
+        // The first message came before the dialog was up, the second with it up.
+        QCOMPARE(dialogUp, (QList<bool>{true, true}));
         QCOMPARE(rowsWhenUp, 0);
         QCOMPARE(b.model.transcript().count(cmd::Scan()), 3);
-        QCOMPARE(b.port.openCount(), 1);
+        QCOMPARE(b.sim.openCount(), 1);
         QCOMPARE(afterRefresh, (QStringList{"39", "48", "55", "62", "67", "71", "80", "90"}));
         QCOMPARE(afterFailedRefresh, QStringList{});
-        QCOMPARE(b.notingPrompts.shown.size(), 2);
-        QCOMPARE(b.notingPrompts.shown.first().first,
-                 QStringLiteral("Error occured during wireless network scan"));
-        QCOMPARE(b.notingPrompts.lastText(),
-                 QStringLiteral("Timeout occured during wireless network scan"));
-        QCOMPARE(b.notingPrompts.dialogUp, (QList<bool>{false, true}));
-        QVERIFY(!b.port.isOpen());
-    }
-
-    void noPortSelectedSendsNothing() {
-        NetsearchBench b;
-        b.form.port.clear();
-        b.form.security = security::kWpa2;
-        b.run();
-        QCOMPARE(b.dialogsRun, 0);
-        QVERIFY(b.model.transcript().isEmpty());
-        QCOMPARE(b.port.openCount(), 0);
-        QCOMPARE(b.notingPrompts.shown.size(), 1);
-        QCOMPARE(b.notingPrompts.lastText(), UiText(26, kEnglish));
-        QCOMPARE(b.form.security, int(security::kWpa2));
-        QCOMPARE(b.form.securityUpdates, 0);
+        QCOMPARE(b.prompts.texts(), (QStringList{UiText(524, kEnglish), UiText(525, kEnglish)}));
+        QVERIFY(b.portClosed());
     }
 };
 
