@@ -1,5 +1,5 @@
 #include "base/clock.h"
-#include "base/prompts.h"
+#include "fakes.h"
 #include "log/log_writer.h"
 
 #include <QDir>
@@ -13,20 +13,7 @@
 
 using namespace velinor;
 
-namespace {
-struct CountingPrompts : Prompts {
-    QStringList texts;
-    QList<PromptIcon> icons;
-    void message(const QString& text, PromptIcon icon) override {
-        texts << text;
-        icons << icon;
-    }
-};
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-} // namespace
+using namespace velinor::fakes;
 
 class TestLogWriter : public QObject {
     Q_OBJECT
@@ -46,7 +33,7 @@ private slots:
         QFETCH(QString, stamp);
         QTemporaryDir dir;
         ManualClock clock(time);
-        CountingPrompts prompts;
+        RecordingPrompts prompts;
         LogWriter log(dir.path(), clock, prompts, {});
         QCOMPARE(log.timeStamp(), stamp);
         QCOMPARE(log.timeStamp().size(), 22);
@@ -61,7 +48,7 @@ private slots:
         old.write("earlier run\n");
         old.close();
         ManualClock clock;
-        CountingPrompts prompts;
+        RecordingPrompts prompts;
         LogWriter log(dir.path(), clock, prompts, {});
         EventLog events(log, [] { return true; });
         events.entry(
@@ -71,13 +58,13 @@ private slots:
         QVERIFY(text.startsWith("earlier run\n05.12.2012 14:03:11 : * Konfigurieren *\nSchl\xc3\xbc"
                                 "ssel: geheim\n"));
         QVERIFY(text.endsWith(" : Configuration successful\n"));
-        QVERIFY(prompts.texts.isEmpty());
+        QVERIFY(prompts.shown.isEmpty());
     }
 
     void nothingWrittenWhileLoggingIsOff() {
         QTemporaryDir dir;
         ManualClock clock;
-        CountingPrompts prompts;
+        RecordingPrompts prompts;
         LogWriter log(dir.path(), clock, prompts, {});
         bool on = false;
         EventLog events(log, [&] { return on; });
@@ -143,7 +130,7 @@ private slots:
         QFile file(in("file"));
         QVERIFY(file.open(QIODevice::WriteOnly));
         ManualClock clock;
-        CountingPrompts prompts;
+        RecordingPrompts prompts;
         int switchedOff = 0;
         LogWriter log(ChooseLogLocation(in(programDir), in(stateHome), in(home)), clock, prompts,
                       [&] { ++switchedOff; });
@@ -156,7 +143,7 @@ private slots:
         if (!logPath.isEmpty()) {
             QCOMPARE(log.path(), in(logPath));
             QCOMPARE(readFile(log.path()), QByteArray("05.12.2012 14:03:11 : entry\n").repeated(3));
-            QVERIFY(prompts.texts.isEmpty());
+            QVERIFY(prompts.shown.isEmpty());
             // Owner only: the log holds keys in plain text, its directory is private.
             struct stat st {};
             QCOMPARE(::stat(QFile::encodeName(log.path()).constData(), &st), 0);
@@ -167,9 +154,9 @@ private slots:
             QCOMPARE(int(st.st_mode & 0777), 0700);
             return;
         }
-        QCOMPARE(prompts.texts,
+        QCOMPARE(prompts.texts(),
                  QStringList{"Log error: " + GetErrorText(error) + "\nLogging disabled."});
-        QCOMPARE(prompts.icons, QList<PromptIcon>{PromptIcon::Warning});
+        QCOMPARE(prompts.icons(), QStringLiteral("w"));
         QCOMPARE(switchedOff, 1);
         QVERIFY(log.errorShown());
     }

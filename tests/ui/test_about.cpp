@@ -14,15 +14,8 @@
 
 using namespace velinor;
 using velinor::fakes::FakeLauncher;
-using velinor::fakes::RecordingPrompts;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), content.size());
-}
 
 // A small logo of the given size in the directory.
 void writeLogo(const QString& dir, QSize size) {
@@ -35,13 +28,11 @@ void writeLogo(const QString& dir, QSize size) {
 
 class TestAbout : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
+    fakes::AdapterBench m_b; // its directory is the working directory, its log the log
     FakeLauncher m_launcher;
-    ManualClock m_clock;
-    RecordingPrompts m_prompts;
-    LogWriter m_writer{m_dir.path(), m_clock, m_prompts, [] {}};
-    bool m_logOn = true;
-    EventLog m_log{m_writer, [this] { return m_logOn; }};
+    QTemporaryDir& m_dir = m_b.dir;
+    bool& m_logOn = m_b.logging;
+    EventLog& m_log = m_b.log;
 
     QString file(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     void clickLogo(CAboutDlg& dlg) {
@@ -113,7 +104,7 @@ private slots:
         QFETCH(QByteArray, settings);
         QFETCH(QByteArray, log);
         if (!settings.isNull())
-            writeFile(file("settings.ini"), settings);
+            QVERIFY(fakes::writeFile(file("settings.ini"), settings));
         m_logOn = log != "off";
         writeLogo(m_dir.path(), QSize(16, 16));
         CAboutDlg dlg(m_launcher, m_log, kEnglish, m_dir.path());
@@ -135,11 +126,13 @@ private slots:
         CAboutDlg dlg(m_launcher, m_log, kEnglish, m_dir.path());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        writeFile(file("settings.ini"), "[about]\r\nURL=https://first.example/\r\n");
+        QVERIFY(
+            fakes::writeFile(file("settings.ini"), "[about]\r\nURL=https://first.example/\r\n"));
         clickLogo(dlg);
-        writeFile(file("settings.ini"), "[about]\r\nURL=https://second.example/\r\n");
+        QVERIFY(
+            fakes::writeFile(file("settings.ini"), "[about]\r\nURL=https://second.example/\r\n"));
         clickLogo(dlg);
-        writeFile(file("settings.ini"), "[settings]\r\nlog=1\r\n");
+        QVERIFY(fakes::writeFile(file("settings.ini"), "[settings]\r\nlog=1\r\n"));
         clickLogo(dlg);
         QCOMPARE(m_launcher.opened,
                  (QStringList{"https://first.example/", "https://second.example/",
@@ -181,7 +174,7 @@ private slots:
     void noLogo() {
         QFETCH(QByteArray, logo);
         if (!logo.isNull())
-            writeFile(file("oem.bmp"), logo);
+            QVERIFY(fakes::writeFile(file("oem.bmp"), logo));
         CAboutDlg dlg(m_launcher, m_log, kEnglish, m_dir.path());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));

@@ -2,7 +2,7 @@
 #include "base/services.h"
 #include "base/settings.h"
 #include "base/ui_text.h"
-#include "fakes.h"
+#include "form_bench.h"
 #include "ui/qt_services.h"
 #include "ui/qt_translations.h"
 #include "ui/setup_app.h"
@@ -37,53 +37,17 @@ using namespace velinor::fakes;
 
 namespace {
 
-// The tool in a temporary working directory.
-struct Bench {
-    QTemporaryDir dir;
-    ManualClock clock;
-    AbsentSerialPort port;
-    RecordingPrompts prompts;
-    FakeLauncher launcher;
-    FakePortEnumerator ports;
-    FakeFilePicker picker;
-    Services services{clock,      port,       prompts,
-                      launcher,   ports,      picker,
-                      dir.path(), dir.path(), dir.path() + QStringLiteral("/sys")};
-    std::unique_ptr<CSetupApp> app;
-    std::unique_ptr<CSetupDlg> dlg;
-
-    void writeIni(const QByteArray& text) const {
-        QFile f(dir.path() + QStringLiteral("/settings.ini"));
-        if (f.open(QIODevice::WriteOnly))
-            f.write(text);
-    }
-    QByteArray ini() const {
-        QFile f(dir.path() + QStringLiteral("/settings.ini"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-    Settings settings() const { return Settings(dir.path()); }
-    CSetupDlg& start() {
-        app = std::make_unique<CSetupApp>(services);
-        dlg = std::make_unique<CSetupDlg>(*app, services);
-        dlg->OnInitDialog();
-        dlg->show();
-        return *dlg;
-    }
+// The form bench with the helpers of these tests; no port is reported unless a test adds one.
+struct Bench : FormBench {
+    Bench() { ports.list.clear(); }
+    void writeIni(const QByteArray& text) const { writeFile(iniPath(), text); }
+    Settings settings() const { return Settings(workingDir); }
+    CSetupDlg& start() { return FormBench::start(QByteArray()); }
     template <class T> T* ctl(int id) const { return qobject_cast<T*>(dlg->control(id)); }
-    QLineEdit* edit(int id) const { return ctl<QLineEdit>(id); }
     QLabel* label(int id) const { return ctl<QLabel>(id); }
     QPushButton* button(int id) const { return ctl<QPushButton>(id); }
     QComboBox* combo(int id) const { return ctl<QComboBox>(id); }
     CTipComboBox* security() const { return ctl<CTipComboBox>(CSetupDlg::IDC_SECURITY); }
-    // The user chooses an item of a combo box.
-    void choose(int id, int index) const {
-        combo(id)->setCurrentIndex(index);
-        emit combo(id)->activated(index);
-    }
-    bool checked(int command) const {
-        QAction* a = dlg->menuAction(command);
-        return a && a->isChecked();
-    }
     QStringList portItems() const {
         combo(1022)->showPopup();
         combo(1022)->hidePopup();
@@ -337,7 +301,7 @@ private slots:
         QFile blocker(b.dir.path() + "/bin");
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        b.services.programDir = b.dir.path() + "/bin/velinor";
+        b.programDir = b.dir.path() + "/bin/velinor";
         b.writeIni("[settings]\nlog=1\n");
         CSetupDlg& d = b.start();
         QVERIFY(b.app->IsLogActive());
