@@ -99,6 +99,7 @@ private slots:
         QCOMPARE(d.GetLanguage(), kGerman);
         QCOMPARE(b.combo(1019)->currentText(), QStringLiteral("Deutsch"));
         QCOMPARE(d.windowTitle(), QStringLiteral("Velinor"));
+        QVERIFY(!d.windowIcon().isNull());
         QCOMPARE(b.label(1016)->text(), QStringLiteral("Serielle Schnittstelle"));
         QCOMPARE(b.button(1)->text(), QStringLiteral("&Beenden"));
         QCOMPARE(d.menuAction(40004)->text(), QStringLiteral("aktiviert"));
