@@ -22,20 +22,19 @@ QString QtTranslations::defaultDirectory() {
     return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 }
 
-bool QtTranslations::setLanguage(int offset) {
+void QtTranslations::setLanguage(int offset) {
     if (m_translator) {
         QCoreApplication::removeTranslator(m_translator.get());
         m_translator.reset();
     }
     if (offset == kEnglish)
-        return true;
+        return;
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(QLocale(QLocale::German), QStringLiteral("qtbase"), QStringLiteral("_"),
                           m_directory))
-        return false;
+        return;
     QCoreApplication::installTranslator(translator.get());
     m_translator = std::move(translator);
-    return true;
 }
 
 } // namespace velinor

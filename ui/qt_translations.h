@@ -19,9 +19,9 @@ public:
     QtTranslations(const QtTranslations&) = delete;
     QtTranslations& operator=(const QtTranslations&) = delete;
 
-    // Switches Qt's texts to the language of a text offset. Returns false when
-    // German was asked for and its file is missing: Qt's texts stay English.
-    bool setLanguage(int offset);
+    // Switches Qt's texts to the language of a text offset. When German is
+    // asked for and its file is missing, Qt's texts stay English.
+    void setLanguage(int offset);
 
     // Where Qt keeps its translations (QLibraryInfo::TranslationsPath).
     static QString defaultDirectory();
