@@ -34,13 +34,33 @@ FieldRule SecurityFieldRule(int index) {
 #include "base/ui_text.h"
 
 #include <QStringList>
+#include <QTextBoundaryFinder>
 
 namespace velinor {
 
-QString MaxCharsMessage(int maxChars, int langOffset) {
+qsizetype Utf8Size(const QString& text) {
+    return text.toUtf8().size();
+}
+
+QString Utf8Left(const QString& text, qsizetype maxBytes) {
+    if (Utf8Size(text) <= maxBytes)
+        return text;
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype fits = 0;
+    for (qsizetype end = characters.toNextBoundary(); end > 0; end = characters.toNextBoundary()) {
+        if (Utf8Size(text.left(end)) > maxBytes)
+            break;
+        fits = end;
+    }
+    return text.left(fits);
+}
+
+QString MaxCharsMessage(int maxBytes, int langOffset) {
     if (langOffset == kEnglish)
-        return QStringLiteral("Please enter no more than %1 characters.").arg(maxChars);
-    return QStringLiteral("Bitte geben Sie nicht mehr als %1 Zeichen ein.").arg(maxChars);
+        return QString::fromUtf8("Please enter no more than %1 bytes (UTF-8; ä takes two).")
+            .arg(maxBytes);
+    return QString::fromUtf8("Bitte geben Sie nicht mehr als %1 Bytes ein (UTF-8; ä belegt zwei).")
+        .arg(maxBytes);
 }
 
 QString QtFileFilter(const QString& filter) {

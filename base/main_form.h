@@ -52,6 +52,10 @@ public:
     virtual void UpdateSecurityFields() = 0;
     // Shows the damping label and value; they stay visible from then on.
     virtual void showDamping() = 0;
+    // The application's wait cursor, for example while a file is read; the
+    // calls nest. A form without a pointer has nothing to show.
+    virtual void beginWaitCursor() {}
+    virtual void endWaitCursor() {}
 };
 
 } // namespace velinor

@@ -28,7 +28,8 @@ bool HeadlessForm::UpdateData(bool saveAndValidate) {
         {&m_values.m_strSsid, kSsidMaxChars},
     };
     for (const auto& [value, maxChars] : limits) {
-        if (value->size() > maxChars) {
+        // The adapter's limits: bytes of the UTF-8 that the command carries.
+        if (Utf8Size(*value) > maxChars) {
             m_prompts.message(MaxCharsMessage(maxChars, m_language), PromptIcon::Warning);
             return false;
         }

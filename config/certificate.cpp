@@ -57,32 +57,53 @@ void CertificateStore::OnChooseCertificate() {
 bool CertificateStore::LoadCertificateFile(const QString& path) {
     if (path.isEmpty())
         return false;
-    const QByteArray native = QFile::encodeName(path);
-    // O_NONBLOCK: a named pipe must not hang the dialog; it is refused below.
-    FileDescriptor file(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (file.get() < 0)
-        return false;
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-    const qint64 size = info.st_size;
+    QByteArray text;
+    // The wait cursor while the file is read; the messages get the normal pointer.
+    m_form.beginWaitCursor();
+    const ReadResult result = readFile(path, text);
+    m_form.endWaitCursor();
 
-    // From here on no certificate is held until the new one has passed.
-    m_pCertData.reset();
-
-    if (size > kMaxFileSize) {
+    switch (result) {
+    case ReadResult::NotRead:
+        return false;
+    case ReadResult::TooLarge:
         CheckCertificate(std::nullopt);
         return false;
-    }
-    QByteArray text;
-    try {
-        text.resize(size);
-    } catch (const std::bad_alloc&) {
+    case ReadResult::NoMemory:
         m_prompts.message(
             QStringLiteral("%1: %2").arg(UiText(kAllocationFailed, m_form.GetLanguage()),
                                          GetErrorText(ENOMEM)),
             PromptIcon::Error);
         return false;
+    case ReadResult::Read:
+        break;
+    }
+    if (!CheckCertificate(text))
+        return false;
+    m_pCertData = std::move(text);
+    return true;
+}
+
+CertificateStore::ReadResult CertificateStore::readFile(const QString& path, QByteArray& text) {
+    const QByteArray native = QFile::encodeName(path);
+    // O_NONBLOCK: a named pipe must not hang the dialog; it is refused below.
+    FileDescriptor file(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (file.get() < 0)
+        return ReadResult::NotRead;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return ReadResult::NotRead;
+    const qint64 size = info.st_size;
+
+    // From here on no certificate is held until the new one has passed.
+    m_pCertData.reset();
+
+    if (size > kMaxFileSize)
+        return ReadResult::TooLarge;
+    try {
+        text.resize(size);
+    } catch (const std::bad_alloc&) {
+        return ReadResult::NoMemory;
     }
     qint64 done = 0;
     while (done < size) { // mutants: skip (a read of 0 bytes at the end breaks too)
@@ -98,11 +119,7 @@ bool CertificateStore::LoadCertificateFile(const QString& path) {
     const qsizetype zero = text.indexOf('\0');
     if (zero >= 0)
         text.truncate(zero);
-
-    if (!CheckCertificate(text))
-        return false;
-    m_pCertData = std::move(text);
-    return true;
+    return ReadResult::Read;
 }
 
 bool CertificateStore::CheckCertificate(const std::optional<QByteArray>& text) {

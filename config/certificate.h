@@ -39,6 +39,11 @@ public:
     void clear() { m_pCertData.reset(); }
 
 private:
+    enum class ReadResult { NotRead, TooLarge, NoMemory, Read };
+    // Reads the whole file up to its first zero byte; NotRead keeps the held
+    // text, every other result has released it.
+    ReadResult readFile(const QString& path, QByteArray& text);
+
     FilePicker& m_picker;
     Prompts& m_prompts;
     MainForm& m_form;

@@ -1,5 +1,6 @@
 #include "config/input_checks.h"
 
+#include "base/field_rules.h"
 #include "base/main_form.h"
 #include "base/prompts.h"
 #include "base/security_type.h"
@@ -85,28 +86,29 @@ void InputChecks::refuseKey(int textId) {
 
 bool InputChecks::ValidateKey() {
     const QString& key = m_form.values().m_strKey;
-    if (m_form.securityIndex() == security::kWep && key.size() != 10) {
+    // The lengths are those of the command: bytes of UTF-8.
+    const qsizetype bytes = Utf8Size(key);
+    const int index = m_form.securityIndex();
+    if (index == security::kWep && bytes != 10) {
         refuseKey(kWepLength);
         return false;
     }
-    if (m_form.securityIndex() == security::kWep128 && key.size() != 26) {
+    if (index == security::kWep128 && bytes != 26) {
         refuseKey(kWep128Length);
         return false;
     }
-    if (m_form.securityIndex() == security::kWep || m_form.securityIndex() == security::kWep128) {
+    if (index == security::kWep || index == security::kWep128) {
         if (!std::all_of(key.begin(), key.end(), isHexDigit)) {
             refuseKey(kKeyNotHex);
             return false;
         }
     }
-    const int index = m_form.securityIndex();
     if (index >= security::kWpa && index <= security::kWpa2Enterprise &&
         (key.contains(u':') || key.contains(u'?'))) {
         refuseKey(kKeyForbiddenChar);
         return false;
     }
-    if ((m_form.securityIndex() == security::kWpa || m_form.securityIndex() == security::kWpa2) &&
-        (key.size() < 8 || key.size() > 63)) {
+    if ((index == security::kWpa || index == security::kWpa2) && (bytes < 8 || bytes > 63)) {
         refuseKey(kWpaLength);
         return false;
     }

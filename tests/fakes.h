@@ -189,6 +189,13 @@ public:
         keyEnabled = security != security::kNone && !security::isEnterprise(security);
     }
     void showDamping() override { dampingShown = true; }
+    int waitCursor = 0;      // nesting depth of the wait cursor
+    int waitCursorShown = 0; // how often it was begun
+    void beginWaitCursor() override {
+        ++waitCursor;
+        ++waitCursorShown;
+    }
+    void endWaitCursor() override { --waitCursor; }
 };
 
 // A manual clock that tells about each pause before it passes.

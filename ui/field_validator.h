@@ -1,45 +1,73 @@
 #pragma once
 
+#include "base/field_rules.h"
+
 #include <QLineEdit>
 #include <QString>
 #include <QValidator>
+
+#include <algorithm>
 
 namespace velinor {
 
 // Typing rules of an edit field: no control characters (a carriage return or a
 // line feed would end an adapter command early), optionally digits only, and a
-// number of characters that typing cannot exceed. Text that the program puts
-// into the field is not checked here: it stays whole and can still be shortened.
+// number of bytes (UTF-8, as the adapter's command carries the text) that
+// typing cannot exceed. Pasted text is cut where the limit is reached, between
+// two characters. Text that the program puts into the field is not checked
+// here: it stays whole and can still be shortened.
 class FieldValidator : public QValidator {
 public:
-    FieldValidator(QLineEdit* edit, int maxChars, bool digitsOnly)
-        : QValidator(edit), m_maxChars(maxChars), m_digitsOnly(digitsOnly) {
+    FieldValidator(QLineEdit* edit, int maxBytes, bool digitsOnly)
+        : QValidator(edit), m_maxBytes(maxBytes), m_digitsOnly(digitsOnly) {
         connect(edit, &QLineEdit::textChanged, this,
-                [this](const QString& text) { m_lastLength = text.size(); });
+                [this](const QString& text) { m_lastText = text; });
     }
 
-    void setMaxChars(int maxChars) { m_maxChars = maxChars; }
+    void setMaxChars(int maxBytes) { m_maxBytes = maxBytes; }
     // The program is about to put this text into the field: it is accepted
     // whole, and typing may shorten it from there.
-    void expectText(const QString& text) const { m_lastLength = text.size(); }
-    int maxChars() const { return m_maxChars; }
+    void expectText(const QString& text) const { m_lastText = text; }
+    int maxChars() const { return m_maxBytes; }
 
-    State validate(QString& input, int& /*pos*/) const override {
+    State validate(QString& input, int& pos) const override {
         for (const QChar c : input) {
             if (c.category() == QChar::Other_Control)
                 return Invalid;
             if (m_digitsOnly && (c < u'0' || c > u'9'))
                 return Invalid;
         }
-        if (m_maxChars >= 0 && input.size() > m_maxChars && input.size() > m_lastLength)
-            return Invalid;
-        return Acceptable;
+        const qsizetype bytes = Utf8Size(input);
+        if (m_maxBytes < 0 || bytes <= m_maxBytes || bytes <= Utf8Size(m_lastText))
+            return Acceptable;
+        return takeWhatFits(input, pos);
     }
 
 private:
-    int m_maxChars;
+    // The text before the cursor that was not there before is what was typed or
+    // pasted; it keeps as much of its start as the limit leaves room for.
+    State takeWhatFits(QString& input, int& pos) const {
+        const qsizetype cursor = std::clamp<qsizetype>(pos, 0, input.size());
+        const QString after = input.mid(cursor);
+        if (!m_lastText.endsWith(after))
+            return Invalid;
+        const QString before = m_lastText.left(m_lastText.size() - after.size());
+        qsizetype start = 0;
+        while (start < cursor && start < before.size() && input.at(start) == before.at(start))
+            ++start;
+        const QString kept = input.left(start);
+        const QString inserted =
+            Utf8Left(input.mid(start, cursor - start), m_maxBytes - Utf8Size(kept + after));
+        if (inserted.isEmpty())
+            return Invalid;
+        input = kept + inserted + after;
+        pos = int(kept.size() + inserted.size());
+        return Acceptable;
+    }
+
+    int m_maxBytes;
     bool m_digitsOnly;
-    mutable qsizetype m_lastLength = 0;
+    mutable QString m_lastText;
 };
 
 } // namespace velinor

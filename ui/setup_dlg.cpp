@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -343,7 +344,8 @@ int CSetupDlg::keyTypingLimit() const {
 
 bool CSetupDlg::takeEdit(QLineEdit* edit, QString& value, int maxChars, bool checkLimits) {
     const QString text = edit->text();
-    if (checkLimits && maxChars >= 0 && text.size() > maxChars) {
+    // The limits are the adapter's: bytes of the UTF-8 that the command carries.
+    if (checkLimits && maxChars >= 0 && Utf8Size(text) > maxChars) {
         m_services.prompts.message(MaxCharsMessage(maxChars, m_nLangOffset), PromptIcon::Warning);
         edit->setFocus();
         edit->selectAll();
@@ -469,6 +471,14 @@ void CSetupDlg::showDamping() {
     m_labelDampingValue->show();
 }
 
+void CSetupDlg::beginWaitCursor() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void CSetupDlg::endWaitCursor() {
+    QGuiApplication::restoreOverrideCursor();
+}
+
 // ---- Field rules of the security type ----
 
 void CSetupDlg::UpdateSecurityFields() {
@@ -483,7 +493,7 @@ void CSetupDlg::UpdateSecurityFields() {
         // nothing typed is lost when the values are shown again.
         if (!UpdateData(true))
             takeValues(false);
-        if (m_values.m_strKey.size() > rule.clearKeyLongerThan) {
+        if (Utf8Size(m_values.m_strKey) > rule.clearKeyLongerThan) {
             m_values.m_strKey.clear();
             UpdateData(false);
         }

@@ -161,6 +161,8 @@ public:
     void focusKey() override;
     void UpdateSecurityFields() override;
     void showDamping() override;
+    void beginWaitCursor() override;
+    void endWaitCursor() override;
 
     // Settings file.
     QString GetSettingsPath() const;

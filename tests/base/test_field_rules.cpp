@@ -33,7 +33,33 @@ private slots:
 
     void maxCharsMessage() {
         QCOMPARE(MaxCharsMessage(32, kEnglish),
-                 QStringLiteral("Please enter no more than 32 characters."));
+                 QString::fromUtf8("Please enter no more than 32 bytes (UTF-8; ä takes two)."));
+        QCOMPARE(MaxCharsMessage(3, kGerman),
+                 QString::fromUtf8(
+                     "Bitte geben Sie nicht mehr als 3 Bytes ein (UTF-8; ä belegt zwei)."));
+    }
+
+    // The limits count UTF-8 bytes; a cut falls between two characters.
+    void utf8_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<int>("cutAt");
+        QTest::addColumn<QString>("cut");
+        const QString e = QString::fromUtf8("e\u0301"); // e and a combining accent: one letter
+        QTest::newRow("ASCII") << "abc" << 3 << 2 << "ab";
+        QTest::newRow("fits whole") << "abc" << 3 << 3 << "abc";
+        QTest::newRow("two-byte letters")
+            << QString::fromUtf8("ääx") << 5 << 3 << QString::fromUtf8("ä");
+        QTest::newRow("four bytes, outside the BMP")
+            << QString::fromUtf8("a\U0001F600") << 5 << 4 << "a";
+        QTest::newRow("accent stays with its letter") << "a" + e << 4 << 3 << "a";
+        QTest::newRow("nothing fits") << QString::fromUtf8("ä") << 2 << 1 << "";
+    }
+    void utf8() {
+        QFETCH(QString, text);
+        QFETCH(int, cutAt);
+        QTEST(int(Utf8Size(text)), "bytes");
+        QTEST(Utf8Left(text, cutAt), "cut");
     }
 
     void fileFilter_data() {

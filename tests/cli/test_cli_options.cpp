@@ -138,7 +138,8 @@ private slots:
         row("SSID twice", {"--ssid=", "--access-point", "--security", "NONE"}, en, none,
             "--ssid given twice", -1, -1, "", "", QString());
         row("SSID over its limit", {"--access-point", "--security", "NONE", "--channel", "6"}, en,
-            none, "", 0, 1, "", "", QStringLiteral("Please enter no more than 32 characters."));
+            none, "", 0, 1, "", "",
+            QString::fromUtf8("Please enter no more than 32 bytes (UTF-8; ä takes two)."));
         // Wrong usage.
         row("no access type", {"--security", "NONE"}, en, none, "--access-point or --ad-hoc", -1,
             -1, "", "", QString());

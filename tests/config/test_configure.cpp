@@ -2,6 +2,7 @@
 // commands -> the messages -> the log. The security types with both access types,
 // the refusals of the checks, the port's failures and a fault after each command.
 
+#include "config/certificate.h"
 #include "form_bench.h"
 
 #include "log/records.h"
@@ -133,6 +134,19 @@ private slots:
         row("- ap ch=15", none, "", "5n 6n", "No encryption selected");
         row("WEP ap key=", none, "", "529w", "");
         row("WPA2 ap ssid=" + QString(33, u's'), none, "", "", "");
+        // The limits count the bytes of the command: "ä" takes two.
+        const auto ae = [](int n) { return QString(n, QChar(0xe4)); };
+        row("WEP ap key=01234" + ae(1) + "678", none, "", "528w", "");
+        row("WEP ap key=01234" + ae(1) + "6789", none, "", "529w", "");
+        row("WPA ap key=" + ae(4), none, "<|WLSI=office|WST0=3|WLCH=6|WPP0=" + ae(4) + "|>", "28n",
+            kOk);
+        row("WPA ap key=" + ae(3) + "k", none, "", "531w", "");
+        row("WPA2 ap key=" + ae(31) + "k", none,
+            "<|WLSI=office|WST0=4|WLCH=6|WPP0=" + ae(31) + "k|>", "28n", kOk);
+        row("WPA2 ap key=" + ae(32), none, "", "", "");
+        row("WPA2 ap ssid=" + ae(16), none,
+            "<|WLSI=" + ae(16) + "|WST0=4|WLCH=6|WPP0=passphrase1|>", "28n", kOk);
+        row("WPA2 ap ssid=" + ae(17), none, "", "", "");
         // Opening the port.
         row("WPA2 ap port=", none, "", "26w", "Access type: Access Point");
         row("WPA2 ap", fault("AT+IBDRF", Fault::Silent), "BDRF?|BDRF?|BDRF?|BDRF?|BDRF?", "27w",
@@ -216,7 +230,8 @@ private slots:
             icons += m.right(1);
         }
         if (messages.isEmpty()) // over its limit: the form says so itself
-            texts << QStringLiteral("Please enter no more than 32 characters.");
+            texts << QString::fromUtf8("Please enter no more than %1 bytes (UTF-8; ä takes two).")
+                         .arg(form.contains(QLatin1String("key=")) ? 63 : 32);
         QCOMPARE(b.prompts.texts(), texts);
         QCOMPARE(b.prompts.icons(), messages.isEmpty() ? QStringLiteral("w") : icons);
         QCOMPARE(b.logLines().value(b.logLines().size() - 1), log);
@@ -270,6 +285,25 @@ private slots:
         }
         LogConfiguration(b.form, b.log);
         QTEST(readFile(b.writer.path()), "expected");
+    }
+
+    // The wait cursor shows while the certificate file is read, and is gone again.
+    void certificateReadUnderWaitCursor() {
+        fakes::FakeForm form;
+        fakes::RecordingPrompts prompts;
+        fakes::FakeFilePicker picker;
+        CertificateStore store(picker, prompts, form);
+        QTemporaryDir dir;
+        for (const QByteArray& bytes : {kPem, QByteArray("no certificate")}) {
+            QFile file(dir.filePath(QStringLiteral("ca.pem")));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+            file.close();
+            QCOMPARE(store.LoadCertificateFile(file.fileName()), bytes == kPem);
+        }
+        QCOMPARE(form.waitCursorShown, 2);
+        QCOMPARE(form.waitCursor, 0);
+        QCOMPARE(prompts.shown.size(), 1);
     }
 };
 

@@ -349,6 +349,8 @@ private slots:
         QTest::addColumn<bool>("enterprise");
         QTest::addColumn<int>("limit");
         QTest::newRow("WPA 20 to WEP") << 3 << k20 << 1 << "" << true << false << 10;
+        QTest::newRow("WPA 6 letters, 12 bytes, to WEP")
+            << 3 << QString(6, QChar(0xe4)) << 1 << "" << true << false << 10;
         QTest::newRow("WEP 10 to WEP128") << 1 << k10 << 2 << k10 << true << false << 26;
         QTest::newRow("WEP128 26 to WEP") << 2 << k26 << 1 << "" << true << false << 10;
         QTest::newRow("WPA 26 to WEP128") << 3 << k26 << 2 << k26 << true << false << 26;
@@ -379,43 +381,83 @@ private slots:
         QVERIFY(b.prompts.shown.isEmpty());
     }
 
+    // The limits count the bytes of UTF-8 that the adapter's command carries.
     void limits_data() {
         QTest::addColumn<int>("field");
         QTest::addColumn<int>("limit");
-        QTest::newRow("SSID") << 1006 << 32;
-        QTest::newRow("key") << 1009 << 63;
-        QTest::newRow("channel") << 1018 << 3;
+        QTest::addColumn<QString>("unit");  // what the program puts in
+        QTest::addColumn<QString>("typed"); // what the user types and pastes
+        const QString ae = QString::fromUtf8("ä");
+        QTest::newRow("SSID") << 1006 << 32 << "7"
+                              << "1";
+        QTest::newRow("SSID, two bytes a letter") << 1006 << 32 << ae << ae;
+        QTest::newRow("key, two bytes a letter") << 1009 << 63 << ae << ae;
+        QTest::newRow("channel") << 1018 << 3 << "7"
+                                 << "1";
+        QTest::newRow("channel, two bytes a letter") << 1018 << 3 << ae << "1";
     }
     void limits() {
         QFETCH(int, field);
         QFETCH(int, limit);
+        QFETCH(QString, unit);
+        QFETCH(QString, typed);
         Bench b;
         CSetupDlg& d = b.start();
         QApplication::setActiveWindow(&d);
-        const QString digits = QString(limit + 1, u'7');
+        const int unitBytes = unit.toUtf8().size();
+        const int typedBytes = typed.toUtf8().size();
+        const QString over = QString(limit / unitBytes + 1, unit.at(0));
+        const QString atLimit =
+            QString(limit / unitBytes, unit.at(0)) + QString(limit % unitBytes, u'1');
         FormValues& v = d.values();
-        (field == 1006 ? v.m_strSsid : field == 1009 ? v.m_strKey : v.m_strChannel) = digits;
+        QString& value = field == 1006 ? v.m_strSsid : field == 1009 ? v.m_strKey : v.m_strChannel;
+        // Put in by the program, the text stays whole; the exchange takes it at the limit.
+        value = atLimit;
         d.UpdateData(false);
-        // Put in by the program, the text stays whole and the exchange refuses it.
-        QCOMPARE(b.edit(field)->text(), digits);
+        QVERIFY(d.UpdateData(true));
+        QCOMPARE(value, atLimit);
+        // Over it, the exchange refuses it.
+        value = over;
+        d.UpdateData(false);
+        QCOMPARE(b.edit(field)->text(), over);
         QVERIFY(!d.UpdateData(true));
         QCOMPARE(b.prompts.shown.size(), 1);
-        QCOMPARE(b.prompts.shown.first().first,
-                 QStringLiteral("Bitte geben Sie nicht mehr als %1 Zeichen ein.").arg(limit));
+        QCOMPARE(
+            b.prompts.shown.first().first,
+            QString::fromUtf8("Bitte geben Sie nicht mehr als %1 Bytes ein (UTF-8; ä belegt zwei).")
+                .arg(limit));
         QCOMPARE(b.prompts.shown.first().second, PromptIcon::Warning);
         QCOMPARE(d.focusWidget(), d.control(field));
         // Quit does not close.
         QTest::mouseClick(b.button(1), Qt::LeftButton);
         QVERIFY(d.isVisible());
         QCOMPARE(b.prompts.shown.size(), 2);
-        // The over-long text cannot be lengthened by typing.
-        b.edit(field)->end(false);
-        QTest::keyClick(b.edit(field), Qt::Key_5);
-        QCOMPARE(b.edit(field)->text(), digits);
+        // The over-long text cannot be lengthened by typing (the channel field
+        // takes digits only, and so only digits come into it).
+        if (field != 1018 || unit.at(0).isDigit()) {
+            b.edit(field)->end(false);
+            QTest::keyClick(b.edit(field), Qt::Key_5);
+            QCOMPARE(b.edit(field)->text(), over);
+        }
         // Typing stops at the limit.
+        const QString full(limit / typedBytes, typed.at(0));
         b.edit(field)->clear();
-        QTest::keyClicks(b.edit(field), QString(limit + 5, u'1'));
-        QCOMPARE(b.edit(field)->text(), QString(limit, u'1'));
+        for (int i = 0; i < limit + 5; ++i)
+            QTest::sendKeyEvent(QTest::Click, b.edit(field), Qt::Key_unknown, typed,
+                                Qt::NoModifier);
+        QCOMPARE(b.edit(field)->text(), full);
+        // Pasting takes what fits, cut between two letters; nothing when nothing fits.
+        b.edit(field)->clear();
+        b.edit(field)->insert(QString(limit + 5, typed.at(0)));
+        QCOMPARE(b.edit(field)->text(), full);
+        b.edit(field)->insert(typed);
+        QCOMPARE(b.edit(field)->text(), full);
+        b.edit(field)->setText(QStringLiteral("11"));
+        b.edit(field)->setCursorPosition(1);
+        b.edit(field)->insert(QString(limit, typed.at(0)));
+        QCOMPARE(b.edit(field)->text(),
+                 u'1' + QString((limit - 2) / typedBytes, typed.at(0)) + u'1');
+        QCOMPARE(b.edit(field)->cursorPosition(), 1 + (limit - 2) / typedBytes);
         // Quit now takes the values and closes.
         QTest::mouseClick(b.button(1), Qt::LeftButton);
         QVERIFY(!d.isVisible());
@@ -432,7 +474,8 @@ private slots:
         QVERIFY(!d.UpdateData(true));
         QCOMPARE(b.prompts.shown.size(), 1);
         QCOMPARE(b.prompts.lastText(),
-                 QStringLiteral("Bitte geben Sie nicht mehr als 63 Zeichen ein."));
+                 QString::fromUtf8(
+                     "Bitte geben Sie nicht mehr als 63 Bytes ein (UTF-8; ä belegt zwei)."));
         QCOMPARE(d.focusWidget(), d.control(1009));
         // The values after the refused one were not taken.
         QCOMPARE(d.values().m_strDomain, QString());
