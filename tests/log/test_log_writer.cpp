@@ -111,6 +111,11 @@ private slots:
                                                    << ""
                                                    << ""
                                                    << "" << ENOTDIR;
+        // Only the state directory is made: a missing program directory stays missing.
+        QTest::newRow("neither writable: program directory missing, no home") << "missing"
+                                                                              << ""
+                                                                              << ""
+                                                                              << "" << ENOENT;
         QTest::newRow("log.txt is a directory") << "dir"
                                                 << ""
                                                 << "home"
