@@ -119,7 +119,7 @@ qint32 ReadOut::QueryAccessType(SerialPort* port) {
 qint32 ReadOut::ParseNumberReply(const QByteArray& reply, bool* ok) {
     const qsizetype start = valueStart(reply);
     if (ok)
-        *ok = start >= 0;
+        *ok = start >= 0; // mutants: skip (a value starts past the "?" or not at all)
     if (start < 0)
         return -1;
     return ParseLeadingInt(reply, start);
@@ -137,7 +137,7 @@ QString ReadOut::ParseSsidReply(const QByteArray& reply, bool* ok) {
     // The value ends with the line end before the query's own "I/OK". Without
     // that status line the value has no end and the query counts as failed.
     const qsizetype status = reply.indexOf("I/OK", start);
-    if (status < 0)
+    if (status < 0) // mutants: skip (the status is searched from past the "?")
         return {};
     if (ok)
         *ok = true;

@@ -5,6 +5,9 @@
 #include "config/certificate.h"
 #include "form_bench.h"
 
+#include "config/certificate.h"
+#include "config/input_checks.h"
+#include "config/programmer.h"
 #include "log/records.h"
 
 #include <QTest>
@@ -111,6 +114,8 @@ private slots:
         row("WPA-ENTERPRISE ap", none, "", "35w", "No valid certificate detected");
         row("WPA-ENTERPRISE ap user=CORP\\bob", cert,
             "<|WST0=0|CA|EUSN=CORP\\CORP\\bob|WLSI=office|WST0=5|WLCH=6|>", "28n", kOk);
+        row("WEP ap key=09AFaf09AF", none, "<|WLSI=office|WST0=1|WLCH=6|WKY0=09AFaf09AF|>", "28n",
+            kOk);
         row("WEP ap key=01234G6789", none, "", "528w", ""); // the key rules log nothing
         row("WEP ap key=012345678", none, "", "529w", "");
         row("WEP ap key=GGGGG", none, "", "529w", "");
@@ -167,6 +172,8 @@ private slots:
                 (c == 1 ? QString() : QStringLiteral("%1n ").arg(failed[c - 1])) +
                     (c <= 4 ? "28n" : ""),
                 c <= 4 ? kOk : UiText(failed[c - 1], kEnglish));
+        row("WPA2 adhoc", fault("AT+IWLCH", Fault::Error), "<|WLCH=6", "11n",
+            "Error occurred while set channel");
         row("WPA2 ap", fault("AT+IWPP0", Fault::Error), all.mid(0, 8).join(QLatin1Char('|')), "10n",
             "Error occurred while set key");
         row(
@@ -249,6 +256,32 @@ private slots:
         if (icons == "w" && messages.startsWith("5"))
             expected.key.clear();
         QCOMPARE(b.shown().text(), expected.text());
+    }
+
+    void validChannels() {
+        QList<int> valid;
+        for (int c = -2; c <= 170; ++c)
+            if (InputChecks::IsValidChannel(c))
+                valid << c;
+        QCOMPARE(valid, (QList<int>{1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,
+                                    14,  36,  40,  44,  48,  52,  56,  60,  64,  100, 104, 108, 112,
+                                    116, 120, 124, 128, 132, 136, 140, 147, 151, 155, 167}));
+    }
+
+    // Without an open port nothing is sent; the message and the log say so.
+    void noPortHandle() {
+        for (const int language : {kEnglish, kGerman}) {
+            AdapterBench b;
+            b.form.language = language;
+            FakeFilePicker picker;
+            CertificateStore certificate(picker, b.prompts, b.form);
+            AdapterProgrammer programmer(b.form, b.link, certificate, b.prompts, b.log);
+            QVERIFY(!programmer.ProgramAdapter(nullptr));
+            QCOMPARE(b.prompts.texts(), QStringList{UiText(1, language)});
+            QCOMPARE(b.logLines(), QStringList{language == kGerman ? "Konnte COM Port nicht öffnen"
+                                                                   : "Can not open COM port"});
+            QVERIFY(b.model.transcript().isEmpty());
+        }
     }
 
     // The configuration record as the log holds it.

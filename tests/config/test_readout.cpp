@@ -41,7 +41,7 @@ private slots:
                                            << "odd|-1|6|1|0" << 5 << "odd||6|Access Point";
         // Failed queries leave their failure values; a failed access type leaves the buttons.
         QTest::newRow("vanishes after the SSID query")
-            << QByteArray("office") << QByteArray("4") << Setup(vanish(2)) << "office|-1|-1|0|1"
+            << QByteArray("office") << QByteArray("4") << Setup(vanish(2)) << "office|-1|-1|0|0"
             << 2 << "office||-1|Access Point";
         QTest::newRow("garbage for the SSID")
             << QByteArray("office") << QByteArray("4") << Setup(garbage(2)) << "|4|6|1|0" << 5
@@ -50,7 +50,7 @@ private slots:
             << QByteArray("office") << QByteArray("4") << Setup(garbage(3)) << "office|-1|6|1|0"
             << 5 << "office||6|Access Point";
         QTest::newRow("garbage for the access type")
-            << QByteArray("office") << QByteArray("4") << Setup(garbage(5)) << "office|4|6|0|1" << 5
+            << QByteArray("office") << QByteArray("4") << Setup(garbage(5)) << "office|4|6|0|0" << 5
             << "office|WPA2|6|Access Point";
         // A query reads once, 250 ms after its write, for 100 ms.
         QTest::newRow("SSID's status after the read")
@@ -73,7 +73,7 @@ private slots:
                    qobject_cast<QComboBox*>(b.dlg->control(CSetupDlg::IDC_PORT))
                        ->setCurrentIndex(-1);
                })
-            << "mine|3|11|0|1" << -1 << "";
+            << "mine|3|11|0|0" << -1 << "";
     }
     void readOut() {
         QFETCH(QByteArray, ssid);
@@ -91,8 +91,8 @@ private slots:
         e.ssid = QStringLiteral("mine");
         e.security = security::kWpa;
         e.channel = QStringLiteral("11");
-        e.accessPoint = false;
-        e.adHoc = true;
+        e.accessPoint = false; // neither access type chosen
+        e.adHoc = false;
         b.enter(e);
         if (setup)
             setup(b);
