@@ -13,10 +13,7 @@
 // non-zero when a run did not go as it must (the figures would mean nothing).
 #include "base/clock.h"
 #include "base/prompts.h"
-#include "ui/qt_services.h"
 #include "base/services.h"
-#include "ui/setup_app.h"
-#include "ui/setup_dlg.h"
 #include "base/system_clock.h"
 #include "base/ui_text.h"
 #include "bench/bench_util.h"
@@ -24,8 +21,11 @@
 #include "bench/sequence_floor.h"
 #include "link/qt_port_enumerator.h"
 #include "link/qt_serial_port.h"
-#include "ui/scan_dlg.h"
 #include "sim/pty_server.h"
+#include "ui/qt_services.h"
+#include "ui/scan_dlg.h"
+#include "ui/setup_app.h"
+#include "ui/setup_dlg.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,18 +3,18 @@
 // paint. Prints, as name=value lines, the monotonic times of the stages, the
 // peak resident set size after start-up and the number of widgets of the form.
 // The form is closed right after its first paint.
-#include "ui/qt_services.h"
+#include "base/port_enumerator.h"
 #include "base/services.h"
 #include "base/settings.h"
-#include "ui/setup_app.h"
-#include "ui/setup_dlg.h"
 #include "base/system_clock.h"
 #include "base/ui_text.h"
 #include "bench/bench_util.h"
 #include "bench/paint_watch.h"
-#include "base/port_enumerator.h"
 #include "link/qt_port_enumerator.h"
 #include "link/qt_serial_port.h"
+#include "ui/qt_services.h"
+#include "ui/setup_app.h"
+#include "ui/setup_dlg.h"
 
 #include <QDialog>
 #include <QDir>

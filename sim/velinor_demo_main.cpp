@@ -1,14 +1,14 @@
 // velinor-demo: the tool on the simulated adapter. The adapter model is served on a
 // pseudo-terminal on a thread of its own and reported as the adapter's serial port
 // (USB 7C5E:0003), so every exchange goes through the real serial port code.
-#include "ui/desktop_tool.h"
-#include "base/settings.h"
-#include "ui/setup_app.h"
 #include "base/port_enumerator.h"
+#include "base/settings.h"
 #include "link/port_list.h"
 #include "sim/pty_server.h"
 #include "sim/pty_server_thread.h"
 #include "sim/sim_options.h"
+#include "ui/desktop_tool.h"
+#include "ui/setup_app.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

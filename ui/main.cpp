@@ -1,5 +1,5 @@
-#include "ui/desktop_tool.h"
 #include "link/qt_port_enumerator.h"
+#include "ui/desktop_tool.h"
 
 #include <QApplication>
 

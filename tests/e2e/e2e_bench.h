@@ -4,14 +4,14 @@
 // the adapter model served on a pseudo-terminal on a thread of its own. Real time.
 
 #include "base/services.h"
-#include "ui/setup_app.h"
-#include "ui/setup_dlg.h"
 #include "base/system_clock.h"
 #include "fakes.h"
 #include "link/qt_serial_port.h"
 #include "sim/adapter_model.h"
 #include "sim/pty_server.h"
 #include "sim/pty_server_thread.h"
+#include "ui/setup_app.h"
+#include "ui/setup_dlg.h"
 
 #include <QComboBox>
 #include <QFile>
