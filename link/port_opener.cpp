@@ -60,7 +60,7 @@ bool PortOpener::OpenAndProbePort() {
                  vanished ? inLanguage(language, "Neustart des WLAN-Produkts erforderlich\n",
                                        "Restart of the wireless product needed\n")
                           : inLanguage(language, "Unbekannter Fehler\n", "Unknown Error\n")});
-    m_port.clearError();
+    m_port.clearError(); // mutants: skip (nothing reads the port's error)
     return false;
 }
 

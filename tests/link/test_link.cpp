@@ -102,7 +102,7 @@ private slots:
             << QStringList{"1-1:7c5e:0003", "!1-2:7c5e:0003"} << "1-"
             << QStringLiteral("usbrestart error: %1").arg(EISDIR);
         QTest::newRow("cannot be switched on")
-            << QStringList{"1-1:7c5e:0003", "1-2:7c5e:0003"} << "00 -1"
+            << QStringList{"1-1:7c5e:0003", "1-2:7c5e:0003"} << "00 -x"
             << QStringLiteral("usbrestart error: %1").arg(EISDIR);
     }
     void usbRestart() {
@@ -125,15 +125,18 @@ private slots:
         const auto state = [&] {
             QString s;
             for (const QString& p : switches)
-                s += QFileInfo(p).isDir() ? QByteArray("-") : readFile(p).left(1);
+                s += QFileInfo(p).isDir() ? QByteArray("-")
+                     : QFile::exists(p)   ? readFile(p).left(1)
+                                          : QByteArray("x");
             return s;
         };
         QStringList states;
         b.clock.onPause = [&](int) {
             states << state();
-            if (seen.endsWith(QLatin1String("-1")) && states.size() == 1) { // gone while off
+            if (seen.endsWith(QLatin1String("-x")) && states.size() == 1) { // gone while off
                 QFile::remove(switches.first());
                 QDir().mkpath(switches.first());
+                QFile::remove(switches.last()); // the first failure is the one logged
             }
         };
         UsbRestart restart(b.dir.path(), b.clock, b.log);
