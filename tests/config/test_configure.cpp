@@ -243,7 +243,9 @@ private slots:
         QCOMPARE(b.prompts.icons(), messages.isEmpty() ? QStringLiteral("w") : icons);
         QCOMPARE(b.logLines().value(b.logLines().size() - 1), log);
         QVERIFY(b.portClosed());
-        // The progress bar counted each command of a whole run.
+        // The wait cursor and the progress bar are gone; the bar counted each command of a whole
+        // run.
+        QVERIFY(!QApplication::overrideCursor() && b.dlg->progressBar()->isHidden());
         if (commands.startsWith('<') && commands.endsWith('>')) {
             QCOMPARE(b.dlg->progressBar()->maximum(), b.model.transcript().size());
             QCOMPARE(b.dlg->progressBar()->value(), b.model.transcript().size());
