@@ -274,28 +274,28 @@ ParseResult ParseArguments(const QStringList& args, const QString& langVariable)
             name.truncate(equals);
             inlineValue = true;
         }
-        const auto spec = optionSpecs().find(name);
-        if (spec == optionSpecs().end()) {
+        const auto known = optionSpecs().find(name);
+        if (known == optionSpecs().end()) {
             result.error = name.startsWith(u'-')
                                ? QStringLiteral("unknown option %1").arg(name)
                                : QStringLiteral("unexpected argument \"%1\"").arg(name);
             return result;
         }
-        if (spec->second.allowed != kCommon && !(spec->second.allowed & mask)) {
+        if (known->second.allowed != kCommon && !(known->second.allowed & mask)) {
             result.error = QStringLiteral("%1 does not go with %2").arg(name, args.first());
             return result;
         }
-        if (spec->second.takesValue && !inlineValue) {
+        if (known->second.takesValue && !inlineValue) {
             if (i + 1 >= args.size()) {
                 result.error = QStringLiteral("%1 needs a value").arg(name);
                 return result;
             }
             value = args.at(++i);
-        } else if (!spec->second.takesValue && inlineValue) {
+        } else if (!known->second.takesValue && inlineValue) {
             result.error = QStringLiteral("%1 takes no value").arg(name);
             return result;
         }
-        const QString error = spec->second.apply(o, value);
+        const QString error = known->second.apply(o, value);
         if (!error.isEmpty()) {
             result.error = error;
             return result;
