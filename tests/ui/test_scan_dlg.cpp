@@ -41,6 +41,7 @@ private slots:
         QCOMPARE(column(list, 3), (QStringList{"6", "11"}));
         QCOMPARE(column(list, 4), (QStringList{"WPA2-ENTERPRISE", "WEP128"}));
         QCOMPARE(column(list, 5), (QStringList{"-62", "48"}));
+        QCOMPARE(dlg.refreshButton()->text(), QStringLiteral("Ref&resh"));
     }
 
     // Rows are named n0, n1, ... in the order of the reply.
