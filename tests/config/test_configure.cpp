@@ -23,9 +23,9 @@ namespace {
 using Fault = AdapterModel::Fault;
 
 // "WPA2 ap key=x ch=6": the type (or "-"), the access type ("ap", "adhoc" or "none"), then fields.
-Entries entriesOf(const QString& spec) {
+Entries entriesOf(const QString& text) {
     Entries e;
-    const QStringList words = spec.split(QLatin1Char(' '));
+    const QStringList words = text.split(QLatin1Char(' '));
     e.security = security::indexOf(words[0]);
     e.accessPoint = words[1] == QLatin1String("ap");
     e.adHoc = words[1] == QLatin1String("adhoc");
@@ -43,9 +43,9 @@ Entries entriesOf(const QString& spec) {
 }
 
 // "<" stands for the probe and the three preparatory commands, ">" for the last two.
-QList<QByteArray> commandsOf(const QString& spec) {
+QList<QByteArray> commandsOf(const QString& text) {
     QList<QByteArray> out;
-    for (const QString& c : spec.split(QLatin1Char('|'), Qt::SkipEmptyParts))
+    for (const QString& c : text.split(QLatin1Char('|'), Qt::SkipEmptyParts))
         if (c == QLatin1String("<"))
             out << "AT+IBDRF?\r"
                 << "AT+IFD\r"
