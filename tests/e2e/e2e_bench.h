@@ -1,8 +1,7 @@
 #pragma once
 
-// The tool's main form in-process, talking through the production serial port to
-// the adapter model served on a pseudo-terminal on a thread of its own. Real time.
-
+// The main form in-process, talking through the production serial port to the adapter
+// model served on a pseudo-terminal on a thread of its own. Real time.
 #include "base/services.h"
 #include "base/system_clock.h"
 #include "fakes.h"
@@ -14,13 +13,9 @@
 #include "ui/setup_dlg.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTemporaryDir>
+#include <QTest>
 
-#include <functional>
 #include <memory>
 
 namespace velinor::e2e {
@@ -47,28 +42,21 @@ struct E2eBench {
         adapter.stop();
     }
 
-    // Serves the adapter, writes settings.ini and opens the form with the
-    // adapter's port chosen. False when the pseudo-terminal cannot be served.
+    // Serves the adapter, writes settings.ini and opens the form with the adapter's port
+    // picked in the list; false when any of it fails.
     bool start(const QByteArray& ini, const std::function<void(AdapterModel&)>& setModel) {
-        const bool served = adapter.start([&setModel](PtyServer& server, QString&) {
-            if (setModel)
+        if (!adapter.start([&setModel](PtyServer& server, QString&) {
                 setModel(server.model());
-            return true;
-        });
-        if (!served)
+                return true;
+            }) ||
+            !fakes::writeFile(dir.filePath(QStringLiteral("settings.ini")), ini))
             return false;
-        QFile file(dir.filePath(QStringLiteral("settings.ini")));
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        file.write(ini);
-        file.close();
         ports.addAdapter(adapter.devicePath());
         app = std::make_unique<CSetupApp>(services);
         dlg = std::make_unique<CSetupDlg>(*app, services);
         dlg->OnInitDialog();
         dlg->show();
-        // The user picks the adapter's port in the list.
-        QComboBox* list = combo(CSetupDlg::IDC_PORT);
+        auto* list = ctl<QComboBox>(CSetupDlg::IDC_PORT);
         if (list->count() != 1 || list->itemText(0) != adapter.devicePath())
             return false;
         list->setCurrentIndex(0);
@@ -77,31 +65,25 @@ struct E2eBench {
     }
 
     template <class T> T* ctl(int id) const { return qobject_cast<T*>(dlg->control(id)); }
-    QLineEdit* edit(int id) const { return ctl<QLineEdit>(id); }
-    QPushButton* button(int id) const { return ctl<QPushButton>(id); }
-    QComboBox* combo(int id) const { return ctl<QComboBox>(id); }
-    QRadioButton* radio(int id) const { return ctl<QRadioButton>(id); }
-
-    // The user chooses an entry of the security-type selector.
+    void click(int id) const { QTest::mouseClick(dlg->control(id), Qt::LeftButton); }
+    void type(int id, const QString& text) const {
+        ctl<QLineEdit>(id)->clear();
+        QTest::keyClicks(ctl<QLineEdit>(id), text);
+    }
     void chooseSecurity(int index) const {
-        QComboBox* box = combo(CSetupDlg::IDC_SECURITY);
+        auto* box = ctl<QComboBox>(CSetupDlg::IDC_SECURITY);
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
-
-    // Looks at the model on its own thread.
-    QList<QByteArray> transcript() {
+    // The model's transcript, read on its own thread; cleared with clear.
+    QList<QByteArray> transcript(bool clear = false) {
         QList<QByteArray> commands;
-        adapter.call([&commands](PtyServer& s) { commands = s.model().transcript(); });
+        adapter.call([&](PtyServer& s) {
+            commands = s.model().transcript();
+            if (clear)
+                s.model().clearTranscript();
+        });
         return commands;
-    }
-    void clearTranscript() {
-        adapter.call([](PtyServer& s) { s.model().clearTranscript(); });
-    }
-    QByteArray running(const QByteArray& name) {
-        QByteArray value;
-        adapter.call([&](PtyServer& s) { value = s.model().running(name); });
-        return value;
     }
 };
 
