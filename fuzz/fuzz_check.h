@@ -1,15 +1,15 @@
 #pragma once
 
-// Invariant checks for the fuzz targets: a broken invariant prints where and
-// what, then aborts, so that libFuzzer keeps the input as a crash.
-
+// Invariant checks for the fuzz targets: a broken invariant prints where and what, then aborts,
+// so that libFuzzer keeps the input as a crash.
 #include <QByteArray>
 #include <QDir>
-#include <QString>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #define FUZZ_CHECK(condition)                                                                      \
     do {                                                                                           \
@@ -25,14 +25,24 @@ inline QByteArray bytes(const uint8_t* data, size_t size) {
     return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
 }
 
-// A scratch directory for the whole run, in memory where the system has one:
-// the settings writer syncs every file it saves, which on a disk costs more
-// than the parsing itself.
-inline const QTemporaryDir& scratchDir() {
+// The number the C library reads at text, held at the ends of the 32-bit range.
+inline qint32 clampedInt(const char* text) {
+    return qint32(std::clamp<long long>(std::strtoll(text, nullptr, 10),
+                                        std::numeric_limits<qint32>::min(),
+                                        std::numeric_limits<qint32>::max()));
+}
+
+// Writes the file into a directory for the whole run, in memory where the system has one (the
+// settings writer syncs every file it saves); its path.
+inline QString scratchFile(const char* name, const QByteArray& content) {
     static const QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
                                        ? QStringLiteral("/dev/shm/velinor-fuzz-XXXXXX")
                                        : QDir::tempPath() + QStringLiteral("/velinor-fuzz-XXXXXX"));
-    return dir;
+    const QString path = dir.filePath(QString::fromLatin1(name));
+    QFile file(path);
+    FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+               file.write(content) == content.size());
+    return path;
 }
 
 } // namespace fuzz

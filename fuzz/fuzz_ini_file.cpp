@@ -1,102 +1,63 @@
-// The settings file reader and writer over an arbitrary file.
-//
-// The whole input is the file. A slice of it, chosen by its first bytes, is the
-// value written back, and its last byte is the text length asked for.
-
+// The settings file reader and writer over an arbitrary file. The whole input is the file; a
+// slice of it, chosen by its first bytes, is the value written back, and its last byte is the
+// text length asked for.
 #include "base/ini_file.h"
-#include "fakes.h"
 #include "fuzz_check.h"
 
-#include <array>
+#include <QRegularExpression>
 
 using namespace velinor;
 
 namespace {
 
-struct Key {
-    const char* section;
-    const char* key;
-};
-constexpr std::array<Key, 7> kKeys = {{{"settings", "language"},
-                                       {"settings", "log"},
-                                       {"settings", "search"},
-                                       {"settings", "port"},
-                                       {"about", "URL"},
-                                       {"Settings", "LOG"},
-                                       {"sEtTiNgS", "Port"}}};
-
+const char* const kKeys[][2] = {
+    {"settings", "language"}, {"settings", "log"}, {"settings", "search"}, {"settings", "port"},
+    {"about", "URL"},         {"Settings", "LOG"}, {"sEtTiNgS", "Port"}};
+constexpr size_t kCount = std::size(kKeys);
 const QString kMissing = QStringLiteral("\x01missing");
-constexpr int kIntDefault = -424242;
 constexpr int kWhole = 1 << 30;
 
-QString sectionOf(const Key& k) {
-    return QString::fromLatin1(k.section);
-}
-QString keyOf(const Key& k) {
-    return QString::fromLatin1(k.key);
+// Sections and keys are the same whatever their case.
+QString id(size_t k) {
+    return QStringLiteral("%1/%2")
+        .arg(QLatin1String(kKeys[k][0]), QLatin1String(kKeys[k][1]))
+        .toLower();
 }
 
-bool hasBlankEnd(const QString& v) {
-    return !v.isEmpty() && v != v.trimmed();
+QString read(const IniFile& ini, size_t k, int limit = kWhole) {
+    return ini.readString(QLatin1String(kKeys[k][0]), QLatin1String(kKeys[k][1]), kMissing, limit);
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QTemporaryDir& dir = fuzz::scratchDir();
-    FUZZ_CHECK(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("settings.ini"));
     const QByteArray content = fuzz::bytes(data, size);
-    FUZZ_CHECK(fakes::writeFile(path, content));
-
-    const IniFile ini(path);
-    const int maxChars = size > 0 ? int(data[size - 1]) : 0;
-    std::array<QString, kKeys.size()> before;
-    for (size_t i = 0; i < kKeys.size(); ++i) {
-        const Key& k = kKeys[i];
-        const int number = ini.readInt(sectionOf(k), keyOf(k), kIntDefault);
-        const QString whole = ini.readString(sectionOf(k), keyOf(k), kMissing, kWhole);
-        if (whole == kMissing)
-            FUZZ_CHECK(number == kIntDefault || number == 0); // 0: the file holds the marker
-        else
-            FUZZ_CHECK(number == IniFile::leadingInt(whole.toUtf8()));
-        FUZZ_CHECK(!whole.contains(QLatin1Char('\n')));
-        FUZZ_CHECK(whole.size() <= content.size() || whole == kMissing);
-
-        for (const int limit : {0, 18, maxChars}) {
-            const QString cut = ini.readString(sectionOf(k), keyOf(k), kMissing, limit);
-            FUZZ_CHECK(cut.size() <= limit);
-            FUZZ_CHECK(whole.startsWith(cut));
+    const IniFile ini(fuzz::scratchFile("settings.ini", content));
+    QString before[kCount];
+    for (size_t k = 0; k < kCount; ++k) {
+        const QString whole = before[k] = read(ini, k);
+        const int number = ini.readInt(QLatin1String(kKeys[k][0]), QLatin1String(kKeys[k][1]), -42);
+        // 0 when the file holds the marker itself.
+        FUZZ_CHECK(whole == kMissing ? number == -42 || number == 0
+                                     : number == IniFile::leadingInt(whole.toUtf8()));
+        FUZZ_CHECK(!whole.contains(u'\n') && (whole.size() <= content.size() || whole == kMissing));
+        for (const int limit : {0, 18, size > 0 ? int(data[size - 1]) : 0}) {
+            const QString cut = read(ini, k, limit);
+            FUZZ_CHECK(cut.size() <= limit && whole.startsWith(cut));
         }
-        before[i] = whole;
     }
 
-    // Write a value back: it must be read back as written, and every other key
-    // must read as before.
+    // A value written back reads back up to its first line break (unless blanks end it, which
+    // the reader trims); every other key reads as before.
     if (size < 3)
         return 0;
-    const size_t which = data[0] % kKeys.size();
-    const qsizetype from = qsizetype(data[1]) % (content.size() + 1);
-    const QString value = QString::fromUtf8(content.mid(from, data[2] % 64));
-    const Key& k = kKeys[which];
-    if (!ini.writeString(sectionOf(k), keyOf(k), value))
+    const size_t which = data[0] % kCount;
+    const QString value = QString::fromUtf8(content.mid(data[1] % (size + 1), data[2] % 64));
+    if (!ini.writeString(QLatin1String(kKeys[which][0]), QLatin1String(kKeys[which][1]), value))
         return 0;
-    // A value is stored up to its first line break.
-    QString firstLine = value;
-    for (const QChar lineBreak : {QLatin1Char('\r'), QLatin1Char('\n')}) {
-        const qsizetype at = firstLine.indexOf(lineBreak);
-        if (at >= 0)
-            firstLine.truncate(at);
-    }
-    const QString back = ini.readString(sectionOf(k), keyOf(k), kMissing, kWhole);
-    if (!hasBlankEnd(firstLine))
-        FUZZ_CHECK(back == firstLine);
-    for (size_t i = 0; i < kKeys.size(); ++i) {
-        const bool sameKey = sectionOf(kKeys[i]).compare(sectionOf(k), Qt::CaseInsensitive) == 0 &&
-                             keyOf(kKeys[i]).compare(keyOf(k), Qt::CaseInsensitive) == 0;
-        if (!sameKey)
-            FUZZ_CHECK(ini.readString(sectionOf(kKeys[i]), keyOf(kKeys[i]), kMissing, kWhole) ==
-                       before[i]);
-    }
+    const QString firstLine = value.split(QRegularExpression(QStringLiteral("[\r\n]"))).first();
+    FUZZ_CHECK(read(ini, which) == firstLine || firstLine != firstLine.trimmed());
+    for (size_t k = 0; k < kCount; ++k)
+        FUZZ_CHECK(id(k) == id(which) || read(ini, k) == before[k]);
     return 0;
 }

@@ -1,7 +1,5 @@
-// Faults of the files the tool reads and writes, against the running main form:
-// settings.ini broken or unwritable, log.txt unwritable, certificate files that
-// are no PEM certificate.
-
+// Faults of the files the tool reads and writes, against the running main form: settings.ini
+// broken or unwritable, log.txt unwritable, certificate files that are no PEM certificate.
 #include "form_bench.h"
 
 #include "base/settings.h"
@@ -15,77 +13,60 @@ using namespace velinor::fakes;
 class TestFileFaults : public QObject {
     Q_OBJECT
 private slots:
-    void brokenSettingsFile_data() {
-        QTest::addColumn<QByteArray>("content");
+    // The start-up writes "log" back: the file afterwards is the file before with `from`
+    // replaced by `to`, or without `from` with the section added; nothing else is lost. Root is
+    // not stopped by permission bits: an unwritable file is a directory, or its parent a file.
+    void settingsFile_data() {
+        QTest::addColumn<QByteArray>("content"); // null: unwritable
         QTest::addColumn<int>("language");
         QTest::addColumn<QString>("port");
-        // The start-up writes "log" back: the file afterwards is the file before with
-        // `from` replaced by `to`, or, without `from`, with the section added.
         QTest::addColumn<QByteArray>("from");
         QTest::addColumn<QByteArray>("to");
         QTest::newRow("binary garbage")
-            << garbageBytes(2024, 4096) << 0 << QString() << QByteArray() << QByteArray();
+            << garbageBytes(2024, 4096) << 0 << "" << QByteArray() << QByteArray();
         QTest::newRow("no settings section")
             << QByteArray("language=10000\nlog=1\n[about]\nURL=https://example.org/about\n; kept")
-            << 0 << QString() << QByteArray() << QByteArray();
+            << 0 << "" << QByteArray() << QByteArray();
         QTest::newRow("keys in mixed case")
             << QByteArray("[Settings]\nLanguage=10000\nLOG=1\nSeArCh=1\nPort=/dev/ttyACM0\n"
                           "[ABOUT]\nurl=https://example.org/about\n")
-            << 10000 << QString::fromLatin1(kPortName) << QByteArray("LOG=1")
-            << QByteArray("log=1");
+            << 10000 << kPortName << QByteArray("LOG=1") << QByteArray("log=1");
+        QTest::newRow("settings.ini is a directory")
+            << QByteArray() << 0 << "" << QByteArray() << QByteArray();
+        QTest::newRow("working directory is a file")
+            << QByteArray() << 0 << "" << QByteArray() << QByteArray();
     }
-    void brokenSettingsFile() {
+    void settingsFile() {
         QFETCH(QByteArray, content);
         QFETCH(QByteArray, from);
         QFETCH(QByteArray, to);
         FormBench b;
+        const bool iniIsDirectory =
+            QTest::currentDataTag() == QLatin1String("settings.ini is a directory");
+        if (content.isNull() && !iniIsDirectory)
+            b.workingDir = b.dir.path() + QStringLiteral("/cwd");
+        if (content.isNull())
+            QVERIFY(iniIsDirectory ? QDir(b.workingDir).mkdir(QStringLiteral("settings.ini"))
+                                   : writeFile(b.workingDir, "not a directory"));
         CSetupDlg& d = b.start(content);
         QTEST(d.GetLanguage(), "language");
+        QTEST(d.selectedPort(), "port");
         QCOMPARE(b.app->IsLogActive(), !from.isEmpty());
         QCOMPARE(b.checked(CSetupApp::kCmdLogOn), !from.isEmpty());
-        QTEST(d.selectedPort(), "port");
-        QVERIFY(b.prompts.shown.isEmpty());
-        // Nothing was lost: every line of the file is still there.
         QByteArray expected = content;
-        if (from.isEmpty())
-            expected += QByteArray(expected.endsWith('\n') ? "" : "\n") + "[settings]\nlog=0\n";
-        else
-            expected.replace(from, to);
-        QVERIFY(b.ini() == expected);
+        if (from.isEmpty() && !content.isNull())
+            expected += QByteArray(content.endsWith('\n') ? "" : "\n") + "[settings]\nlog=0\n";
+        QVERIFY(b.ini() == expected.replace(from, to));
         if (content.contains("about"))
             QCOMPARE(Settings(b.workingDir).aboutUrl(), "https://example.org/about");
-        // A later write goes to the key that is there, whatever its case.
+        // Later writes go to the key that is there, whatever its case; unwritable, the state in
+        // memory follows the commands.
         d.menuAction(CSetupApp::kCmdPortSearchManual)->trigger();
-        QCOMPARE(Settings(b.workingDir).search(), 2);
-        QCOMPARE(b.ini().toLower().count("\nsearch="), 1);
-    }
-
-    // Root is not stopped by permission bits: the parent is a file, or the name a directory.
-    void settingsNotWritable_data() {
-        QTest::addColumn<bool>("iniIsDirectory");
-        QTest::newRow("settings.ini is a directory") << true;
-        QTest::newRow("working directory is a regular file") << false;
-    }
-    void settingsNotWritable() {
-        QFETCH(bool, iniIsDirectory);
-        FormBench b;
-        if (iniIsDirectory) {
-            QVERIFY(QDir(b.workingDir).mkdir(QStringLiteral("settings.ini")));
-        } else {
-            b.workingDir = b.dir.path() + QStringLiteral("/cwd");
-            QVERIFY(writeFile(b.workingDir, "not a directory"));
-        }
-        CSetupDlg& d = b.start(QByteArray());
-        // The defaults, no message, and the state in memory follows the commands.
-        QCOMPARE(d.GetLanguage(), 0);
-        QVERIFY(!b.app->IsLogActive());
         d.menuAction(CSetupApp::kCmdLogOn)->trigger();
-        QVERIFY(b.app->IsLogActive());
-        QCOMPARE(d.windowTitle(), QStringLiteral("Velinor (log aktiv)"));
-        d.menuAction(CSetupApp::kCmdPortSearchManual)->trigger();
-        QCOMPARE(b.app->GetPortSearch(), 2);
+        QVERIFY(b.app->GetPortSearch() == 2 && b.app->IsLogActive());
+        QCOMPARE(Settings(b.workingDir).search(), content.isNull() ? 1 : 2);
+        QCOMPARE(b.ini().toLower().count("\nsearch="), content.isNull() ? 0 : 1);
         QVERIFY(b.prompts.shown.isEmpty());
-        QVERIFY(!QFileInfo(b.iniPath()).isFile());
     }
 
     void logNotWritable_data() {
@@ -104,10 +85,8 @@ private slots:
         b.programDir = b.dir.path() + QStringLiteral("/bin");
         if (withHome)
             b.homeDir = b.dir.path() + QStringLiteral("/home");
-        if (logIsDirectory)
-            QVERIFY(QDir().mkpath(b.programDir + QStringLiteral("/log.txt")));
-        else
-            QVERIFY(writeFile(b.programDir, "a program, not a directory"));
+        QVERIFY(logIsDirectory ? QDir().mkpath(b.programDir + QStringLiteral("/log.txt"))
+                               : writeFile(b.programDir, "a program, not a directory"));
         CSetupDlg& d = b.start();
         b.enter(Entries());
         b.click(CSetupDlg::IDC_CONFIGURE);
@@ -124,8 +103,7 @@ private slots:
         const QString report = QStringLiteral("Log error: %1\nLogging disabled.").arg(reason);
         QCOMPARE(b.prompts.texts(), (QStringList{report, saved}));
         QCOMPARE(b.prompts.icons(), QStringLiteral("wn"));
-        QVERIFY(!b.app->IsLogActive());
-        QVERIFY(b.checked(CSetupApp::kCmdLogOff));
+        QVERIFY(!b.app->IsLogActive() && b.checked(CSetupApp::kCmdLogOff));
         QCOMPARE(d.windowTitle(), QStringLiteral("Velinor"));
         QCOMPARE(Settings(b.workingDir).logText(), QStringLiteral("0"));
         QCOMPARE(b.model.restarts(), 1);
@@ -136,18 +114,19 @@ private slots:
         QVERIFY(b.app->IsLogActive());
     }
 
-    // A good certificate is chosen first, then a bad file.
+    // A good certificate is chosen first, then the bad file: refused with a warning, or not
+    // readable (the chooser opens again silently).
     void badCertificate_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("refused"); // else: not readable, the chooser opens again silently
-        QTest::newRow("empty") << "empty" << true;
-        QTest::newRow("50 MB") << "huge" << true;
-        QTest::newRow("DER") << "der" << true;
-        QTest::newRow("NUL in front") << "nul" << true;
-        QTest::newRow("a directory") << "directory" << false;
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("empty") << QByteArray("") << true;
+        QTest::newRow("50 MB") << kPem << true; // made sparse below
+        QTest::newRow("DER") << QByteArray::fromHex("308201b33082015aa003020102021400") << true;
+        QTest::newRow("NUL in front") << QByteArray(1, '\0') + kPem << true;
+        QTest::newRow("a directory") << QByteArray() << false;
     }
     void badCertificate() {
-        QFETCH(QString, kind);
+        QFETCH(QByteArray, bytes);
         QFETCH(bool, refused);
         FormBench b;
         b.start();
@@ -157,19 +136,10 @@ private slots:
         b.enter(entries);
         b.pickCertificate();
         QCOMPARE(b.dlg->certificate().certificate(), std::optional<QByteArray>(kPem));
-
         const QString path = b.dir.path() + QStringLiteral("/cert.pem");
-        if (kind == "directory") {
-            QVERIFY(QDir().mkdir(path));
-        } else {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(kind == "der"    ? QByteArray::fromHex("308201b33082015aa003020102021400")
-                    : kind == "nul"  ? QByteArray(1, '\0') + kPem
-                    : kind == "huge" ? kPem
-                                     : QByteArray());
-            QVERIFY(kind != "huge" || f.resize(50LL * 1024 * 1024)); // sparse
-        }
+        QVERIFY(bytes.isNull() ? QDir().mkdir(path) : writeFile(path, bytes));
+        if (QByteArray(QTest::currentDataTag()) == "50 MB")
+            QVERIFY(QFile::resize(path, 50LL * 1024 * 1024));
         b.picker.answers.enqueue(path);
         b.click(CSetupDlg::IDC_CERT_SELECT);
         QCOMPARE(b.prompts.texts().join('|'),
