@@ -1,338 +1,372 @@
-// velinor-cli's command line: parsing, the secrets, and the form filled from it,
-// checked by the form's own checks. Virtual time: no port is ever opened.
-#include "base/clock.h"
+// velinor-cli from the command line to the exit code, the output and the adapter's settings, on
+// simulated adapters in virtual time; the secrets come from fake files, stdin and terminal.
 #include "cli/cli_options.h"
+#include "cli/cli_runner.h"
+#include "cli/console_output.h"
 #include "cli/headless_form.h"
 #include "cli/secrets.h"
-#include "config/certificate.h"
-#include "config/configure.h"
 #include "fakes.h"
-#include "link/module_link.h"
-#include "log/log_writer.h"
 
-#include <QFile>
-#include <QHash>
-#include <QTemporaryDir>
+#include <QJsonDocument>
+#include <QRegularExpression>
 #include <QTest>
+
+#include <list>
+#include <mutex>
 
 using namespace velinor;
 using namespace velinor::cli;
 
 namespace {
 
-// Files, standard input and the terminal as a table row has them.
 class FakeSecretInput : public SecretInput {
 public:
-    QHash<QString, QByteArray> files;
-    QByteArray stdinText;
-    bool terminal = false;
-    QString typed;     // what the user types at a hidden prompt
-    QStringList asked; // the prompts shown
-
-    bool stdinIsTerminal() const override { return terminal; }
+    QString typed; // null: standard input is no terminal; else what the user types there
+    bool stdinIsTerminal() const override { return !typed.isNull(); }
     bool readStdinLine(QString& line) override {
-        line = FirstLine(stdinText);
+        line = FirstLine("0123456789abcdef0123456789\r\nmore");
         return true;
     }
-    bool askHidden(const QString& prompt, QString& answer) override {
-        asked << prompt;
+    bool askHidden(const QString&, QString& answer) override {
         answer = typed;
         return true;
     }
     bool readFileLine(const QString& path, QString& line, QString& error) override {
-        if (!files.contains(path)) {
-            error = path + QStringLiteral(": No such file or directory");
-            return false;
-        }
+        static const QHash<QString, QByteArray> files = {
+            {"/wep", "0123456789\n"}, {"/wpa", "passphrase1\r\nsecond"}, {"/pw", "secret\n"}};
+        error = path + QStringLiteral(": No such file or directory");
         line = FirstLine(files.value(path));
-        return true;
+        return files.contains(path);
     }
 };
 
-const QString kCheckPasses = QStringLiteral("<passes>");
+// A standard stream in memory.
+struct MemFile {
+    char* data = nullptr;
+    size_t size = 0;
+    FILE* file = open_memstream(&data, &size);
+    ~MemFile() {
+        std::fclose(file);
+        std::free(data);
+    }
+    QString text() {
+        std::fflush(file);
+        return QString::fromUtf8(data, qsizetype(size));
+    }
+};
+
+QStringList sortedLines(const QString& text) {
+    QStringList lines = text.split(u'\n');
+    lines.sort();
+    return lines;
+}
 
 } // namespace
 
 class TestCliOptions : public QObject {
     Q_OBJECT
-
-private:
     QTemporaryDir m_dir;
-    QString m_goodCert;
 
 private slots:
     void initTestCase() {
-        m_goodCert = m_dir.filePath(QStringLiteral("ca.pem"));
-        QFile file(m_goodCert);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n");
+        QVERIFY(fakes::writeFile(m_dir.filePath("ca.pem"),
+                                 "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n"));
     }
 
-    void parseAndFill_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("lang");     // the LANG variable
-        QTest::addColumn<QString>("terminal"); // null: stdin is no terminal; else typed there
-        QTest::addColumn<QString>("error");    // a usage error (part of it), or empty
-        QTest::addColumn<int>("security");
-        QTest::addColumn<int>("access"); // 1 access point, 0 ad hoc
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("check"); // the last message of the form's checks
-
-        const QStringList base = {"configure", "--port", "/dev/ttyACM0", "--ssid", "office"};
-        const QString en = QStringLiteral("en_GB.UTF-8");
-        const QString none;
-        auto row = [&](const char* name, const QStringList& more, const QString& lang,
-                       const QString& terminal, const char* error, int sec, int access,
-                       const char* key, const char* password, const QString& check) {
-            QTest::newRow(name) << base + more << lang << terminal << QString::fromUtf8(error)
-                                << sec << access << QString::fromUtf8(key)
-                                << QString::fromUtf8(password) << check;
+    // The command line (options alone: configure P for office; CA a good certificate, LOG a log
+    // file, TTY standard error on a terminal), what the user types at the terminal (null: none),
+    // the adapter's faults (!: error, ?: silent), stored settings and networks, then the exit
+    // code, standard output (JSON compact) and error (in any line order), and the running
+    // settings afterwards.
+    void run_data() {
+        for (const char* c : {"args", "typed", "model", "code", "out", "err", "running"})
+            QTest::addColumn<QString>(c);
+        const QString n;
+        const QString ok = QStringLiteral("P: ok\n");
+        const QString saved = QStringLiteral("Settings saved on wireless product\n");
+        auto row = [](const char* name, const char* args, const QString& typed, const char* model,
+                      int code, const QString& out, const QString& err, const char* running = "") {
+            QTest::newRow(name) << args << typed << model << QString::number(code) << out << err
+                                << running;
         };
-        const QStringList ent = {
-            "--security", "WPA-ENTERPRISE", "--access-point",  "--user", "anna",
-            "--domain",   "corp",           "--password-file", "/pw"};
-
-        // Every security type and both access types.
-        row("NONE access point", {"--access-point", "--security", "NONE", "--channel", "6"}, en,
-            none, "", 0, 1, "", "", kCheckPasses);
-        row("WEP ad hoc, key file",
-            {"--ad-hoc", "--security", "WEP", "--channel", "1", "--key-file", "/wep"}, en, none, "",
-            1, 0, "0123456789", "", kCheckPasses);
-        row("WEP128 from stdin", {"--ad-hoc", "--security=WEP128", "--channel=11", "--key-stdin"},
-            en, none, "", 2, 0, "0123456789abcdef0123456789", "", kCheckPasses);
-        row("--key-stdin at a terminal", {"--access-point", "--security", "WPA", "--key-stdin"}, en,
-            QStringLiteral("passphrase"), "", 3, 1, "passphrase", "",
-            QStringLiteral("Channel invalid"));
-        row("WPA asked on the terminal", {"--access-point", "--security", "WPA"}, en,
-            QStringLiteral("passphrase"), "", 3, 1, "passphrase", "",
-            QStringLiteral("Channel invalid"));
-        row("wpa2 in lower case",
-            {"--access-point", "--security", "wpa2", "--channel", "6", "--key-file", "/wpa"}, en,
-            none, "", 4, 1, "passphrase1", "", kCheckPasses);
-        row("WPA-ENTERPRISE", ent + QStringList{"--certificate", "GOOD", "--channel", "6"}, en,
-            none, "", 5, 1, "", "secret", kCheckPasses);
+        row("NONE", "-q --access-point --security NONE --channel 6", n, "", 0, ok, saved,
+            "WLSI=office WST0=0 WLCH=6");
+        row("WEP ad hoc, key file", "-q --ad-hoc --security WEP --channel 1 --key-file /wep", n, "",
+            0, ok, saved, "WLSI=!office WST0=1 WLCH=1 WKY0=0123456789");
+        row("WEP128 from stdin", "-q --ad-hoc --security=WEP128 --channel=11 --key-stdin", n, "", 0,
+            ok, saved, "WST0=2 WKY0=0123456789abcdef0123456789");
+        row("--key-stdin at a terminal", "-q --access-point --security WPA --key-stdin",
+            "typed-key", "", 0, ok, "Channel invalid\n" + saved, "WST0=3 WLCH= WPP0=typed-key");
+        row("WPA asked at the terminal", "-q --access-point --security WPA --channel 3",
+            "typed-key", "", 0, ok, saved, "WST0=3 WPP0=typed-key");
+        row("progress by steps", "--access-point --security wpa2 --channel 6 --key-file /wpa", n,
+            "", 0, ok,
+            "P: 0/10\nP: 1/10\nP: 2/10\nP: 3/10\nP: 4/10\nP: 5/10\nP: 6/10\nP: 7/10\n"
+            "P: 8/10\nP: 9/10\nP: 10/10\n" +
+                saved,
+            "WST0=4 WPP0=passphrase1");
+        row("WPA-ENTERPRISE",
+            "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp "
+            "--password-file /pw --certificate CA --channel 6",
+            n, "", 0, ok, saved, "WST0=5 EUSN=corp\\anna");
         row("WPA2-ENTERPRISE, password asked",
-            {"--security", "WPA2-ENTERPRISE", "--access-point", "--user", "anna", "--certificate",
-             "GOOD", "--channel", "6"},
-            en, QStringLiteral("typed"), "", 6, 1, "", "typed", kCheckPasses);
-        // The form's checks refuse.
-        row("enterprise without certificate", ent + QStringList{"--channel", "6"}, en, none, "", 5,
-            1, "", "secret", QStringLiteral("No valid certificate detected"));
+            "-q --access-point --security WPA2-ENTERPRISE --user "
+            "anna --certificate CA --channel 6",
+            "typed", "", 0, ok, saved, "WST0=6 EUSN=anna");
+        row("enterprise without certificate",
+            "-q --access-point --security WPA-ENTERPRISE --user "
+            "anna --password-file /pw --channel 6",
+            n, "", 1, "", "No valid certificate detected\n");
+        row("unreadable certificate",
+            "-q --access-point --security WPA-ENTERPRISE --user anna "
+            "--password-file /pw --certificate /gone --channel 6",
+            n, "", 1, "", "/gone: cannot be read\nNo valid certificate detected\n");
         row("enterprise ad hoc",
-            {"--security", "WPA2-ENTERPRISE", "--ad-hoc", "--user", "anna", "--password-file",
-             "/pw", "--certificate", "GOOD", "--channel", "6"},
-            en, none, "", 6, 0, "", "secret",
-            QStringLiteral("WPA Enterprise does not work with ad-hoc"));
+            "-q --ad-hoc --security WPA2-ENTERPRISE --user anna --password-file "
+            "/pw --certificate CA --channel 6",
+            n, "", 1, "", "WPA Enterprise does not work with ad-hoc\n");
         row("enterprise without password",
-            {"--security", "WPA-ENTERPRISE", "--access-point", "--user", "anna", "--certificate",
-             "GOOD"},
-            en, none, "", 5, 1, "", "", QStringLiteral("Password is empty"));
-        row("missing key, no terminal", {"--access-point", "--security", "WPA2", "--channel", "6"},
-            en, none, "", 4, 1, "", "", QStringLiteral("A WPA key must have 8-63 characters"));
-        row("missing key in German", {"--ad-hoc", "--security", "WEP", "--channel", "6"},
-            QStringLiteral("de_DE.UTF-8"), none, "", 1, 0, "", "",
-            QStringLiteral("Ein WEP Schlüssel muss aus 10 Hex-Werten bestehen"));
-        row("--lang beats LANG", {"--ad-hoc", "--security", "NONE", "--lang", "de"}, en, none, "",
-            0, 0, "", "", QStringLiteral("Kanal eingeben"));
-        row("SSID twice", {"--ssid=", "--access-point", "--security", "NONE"}, en, none,
-            "--ssid given twice", -1, -1, "", "", QString());
-        row("SSID over its limit", {"--access-point", "--security", "NONE", "--channel", "6"}, en,
-            none, "", 0, 1, "", "",
-            QString::fromUtf8("Please enter no more than 32 bytes (UTF-8; ä takes two)."));
-        // Wrong usage.
-        row("no access type", {"--security", "NONE"}, en, none, "--access-point or --ad-hoc", -1,
-            -1, "", "", QString());
-        row("both access types", {"--access-point", "--ad-hoc", "--security", "NONE"}, en, none,
-            "--access-point or --ad-hoc", -1, -1, "", "", QString());
-        row("unknown type", {"--access-point", "--security", "WPA3"}, en, none,
-            "unknown security type", -1, -1, "", "", QString());
-        row("no security", {"--access-point"}, en, none, "--security is missing", -1, -1, "", "",
-            QString());
-        row("key for NONE", {"--access-point", "--security", "NONE", "--key-stdin"}, en, none,
-            "NONE takes no key", -1, -1, "", "", QString());
-        row("user for WPA2", {"--access-point", "--security", "WPA2", "--user", "x"}, en, none,
-            "belong to WPA-ENTERPRISE", -1, -1, "", "", QString());
-        row("key twice",
-            {"--access-point", "--security", "WPA", "--key-stdin", "--key-file", "/wpa"}, en, none,
-            "give the key once", -1, -1, "", "", QString());
-        row("--json with configure", {"--json"}, en, none, "--json does not go with configure", -1,
-            -1, "", "", QString());
-        row("value missing", {"--access-point", "--security"}, en, none, "--security needs a value",
-            -1, -1, "", "", QString());
-        row("flag with a value", {"--access-point=1"}, en, none, "--access-point takes no value",
-            -1, -1, "", "", QString());
-        row("port twice", {"--port", "/dev/ttyACM0"}, en, none, "port /dev/ttyACM0 given twice", -1,
-            -1, "", "", QString());
-        row("stray argument", {"extra"}, en, none, "unexpected argument \"extra\"", -1, -1, "", "",
-            QString());
-        row("unknown language", {"--lang", "fr"}, en, none, "--lang takes de or en", -1, -1, "", "",
-            QString());
-        row("unreadable password file",
-            {"--security", "WPA-ENTERPRISE", "--access-point", "--password-file", "/gone"}, en,
-            none, "/gone: No such file", -1, -1, "", "", QString());
-        row("unreadable key file", {"--access-point", "--security", "WPA", "--key-file", "/nope"},
-            en, none, "/nope: No such file", -1, -1, "", "", QString());
+            "-q --access-point --security WPA-ENTERPRISE --user anna "
+            "--certificate CA",
+            n, "", 1, "", "Password is empty\n");
+        row("missing key, no terminal", "-q --access-point --security WPA2 --channel 6", n, "", 1,
+            "", "A WPA key must have 8-63 characters\n");
+        row("missing key in German", "-q --ad-hoc --security WEP --channel 6 --lang de", n, "", 1,
+            "", "Ein WEP Schlüssel muss aus 10 Hex-Werten bestehen\n");
+        row("SSID over its limit",
+            "configure --port P --ssid sssssssssssssssssssssssssssssssss -q "
+            "--access-point --security NONE",
+            n, "", 1, "", "Please enter no more than 32 bytes (UTF-8; ä takes two).\n");
+        row("refused by the adapter", "-q --access-point --security NONE --channel 6", n,
+            "!AT+IWLSI", 1, "P: Error occurred while set SSID\n",
+            "Error occurred while set SSID\n");
+        row("progress bar", "--access-point --security NONE --channel 6 TTY", n, "?AT+IWLCH", 1,
+            "P: Error occurred while set channel\n",
+            "\rP [                    ]   0%  \rP [##                  ]  11%  "
+            "\rP [####                ]  22%  \rP [######              ]  33%  "
+            "\rP [########            ]  44%  \rP [###########         ]  55%  "
+            "\rP [#############       ]  66%  \rP [###############     ]  77%  "
+            "\r\033[KError occurred while set channel\n\rP [###############     ]  77%  \r\033[K");
+        // Each port's lines carry its name; a restart would switch the others off.
+        row("two ports, one absent",
+            "configure --port P --port /dev/gone --ssid x --ad-hoc "
+            "--security NONE --channel 1 --log LOG",
+            n, "", 3, "P: ok\n/dev/gone: Error occured on /dev/gone\n",
+            "P: 0/9\nP: 1/9\nP: 2/9\nP: 3/9\nP: 4/9\nP: 5/9\nP: 6/9\nP: 7/9\nP: 8/9\nP: 9/9\nP: " +
+                saved + "/dev/gone: 0/9\n/dev/gone: Error occured on /dev/gone\n");
+        row("ports", "ports", n, "", 0, "/dev/ttyACM2\n/dev/ttyACM10\n", "");
+        row("ports --all", "ports --all", n, "", 0,
+            "/dev/ttyACM2 7c5e:0003\n/dev/ttyACM10 7c5e:0003\n/dev/ttyS0\n/dev/ttyUSB0 0403:6001\n",
+            "");
+        row("ports --all --json", "ports --all --json", n, "", 0,
+            R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},{"port":"/dev/ttyACM10",)"
+            R"("usbId":"7c5e:0003"},{"port":"/dev/ttyS0","usbId":null},{"port":"/dev/ttyUSB0",)"
+            R"("usbId":"0403:6001"}]})",
+            "");
+        row("readout", "readout --port P -q", n, "WLSI=!lab WST0=1 WLCH=11", 0,
+            "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n", "");
+        row("readout --json", "readout --port P --json --log LOG", n, "", 0,
+            R"({"accessType":"access-point","channel":0,"port":"P","security":"NONE","ssid":"iChip"})",
+            "P: 0/5\nP: 1/5\nP: 2/5\nP: 3/5\nP: 4/5\nP: 5/5\n");
+        row("readout unanswered", "readout --port P --json -q", n, "?AT+IWLCH", 1,
+            R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE","ssid":"iChip"})",
+            "");
+        row("readout without port", "readout --port /dev/gone --lang de", n, "", 3, "",
+            "/dev/gone: 0/5\nFehler beim Öffnen von /dev/gone\n");
+        row("scan", "scan --port P -q --lang de", n,
+            "near,ADHOC,02:11:22:33:44:55,WEP,11,40 far,AP,00:1A:2B:3C:4D:01,WPA2_ENT,6,80", 0,
+            "SSID\tZugang\tMAC-Adresse\tKanal\tVerschlüsselung\tDämpfung\n"
+            "near\tAd-hoc\t02:11:22:33:44:55\t11\tWEP\t40\n"
+            "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n",
+            "");
+        row("scan --json", "scan --port P --json", n, "far,AP,00:1A:2B:3C:4D:01,WPA2,6,80", 0,
+            R"({"networks":[{"accessType":"access-point","channel":6,"damping":80,)"
+            R"("mac":"00:1A:2B:3C:4D:01","security":"WPA2","ssid":"far"}],"port":"P"})",
+            "P: 1/20\nP: 2/20\n");
+        row("scan refused", "scan --port P", n, "!AT+IRP20", 1, "",
+            "P: 1/20\nP: 2/20\nError occured during wireless network scan\n");
+    }
+    void run() {
+        QFETCH(QString, args);
+        QFETCH(QString, typed);
+        QFETCH(QString, model);
+        QFETCH(QString, err);
+        const QString log = m_dir.filePath("log.txt");
+        QFile::remove(log);
+        QStringList list = args.split(u' ');
+        if (list[0].startsWith(u'-'))
+            list = QStringList{"configure", "--port", "P", "--ssid", "office"} + list;
+        list.replaceInStrings(QStringLiteral("CA"), m_dir.filePath("ca.pem"));
+        list.replaceInStrings(QStringLiteral("LOG"), log);
+        list.replaceInStrings(QRegularExpression(QStringLiteral("^-q$")),
+                              QStringLiteral("--quiet"));
+        const bool tty = list.removeAll(QStringLiteral("TTY")) > 0;
+        const ParseResult parsed = ParseArguments(list, QStringLiteral("en_GB.UTF-8"));
+        QCOMPARE(parsed.error, QString());
+        FakeSecretInput input;
+        input.typed = typed;
+        QString key = "stale", password = "stale", error;
+        QVERIFY(ReadSecrets(parsed.options, input, key, password, error));
+        QVERIFY(parsed.options.needsKey() || key.isEmpty());
+        QVERIFY(parsed.options.isEnterprise() || password.isEmpty());
+
+        // Each piece of work makes its clock, then its port: on an adapter of its own.
+        std::mutex mutex;
+        std::list<AdapterModel> adapters;
+        static thread_local AdapterModel* adapter = nullptr;
+        static thread_local Clock* clock = nullptr;
+        auto makeClock = [&] {
+            auto made = std::make_unique<ManualClock>();
+            const std::lock_guard lock(mutex);
+            adapter = &adapters.emplace_back(*made);
+            clock = made.get();
+            QList<QByteArray> networks;
+            for (const QString& s : model.split(u' ', Qt::SkipEmptyParts)) {
+                if (s[0] == u'!' || s[0] == u'?')
+                    adapter->setFault(s.mid(1).toUtf8(), s[0] == u'!'
+                                                             ? AdapterModel::Fault::Error
+                                                             : AdapterModel::Fault::Silent);
+                else if (s.contains(u','))
+                    networks << s.toUtf8();
+                else
+                    adapter->setStored(s.section(u'=', 0, 0).toUtf8(), s.section(u'=', 1).toUtf8());
+            }
+            if (!networks.isEmpty())
+                adapter->setNetworks(networks);
+            return made;
+        };
+        fakes::FakePortEnumerator ports;
+        ports.addAdapter("/dev/ttyACM10");
+        ports.addPlain("/dev/ttyS0");
+        ports.addAdapter("/dev/ttyACM2");
+        ports.addUsb("/dev/ttyUSB0", 0x0403, 0x6001);
+        MemFile out, errors;
+        ConsoleOutput console(out.file, errors.file, tty, !parsed.options.quiet);
+        Environment env{ports,
+                        [] { return std::make_unique<SimSerialPort>(*adapter, *clock, "P"); },
+                        makeClock, m_dir.filePath("sys"), console};
+        QTEST(QString::number(RunCommand(parsed.options, key, password, env)), "code");
+        QString text = out.text();
+        if (text.startsWith(u'{'))
+            text = QJsonDocument::fromJson(text.toUtf8()).toJson(QJsonDocument::Compact);
+        QTEST(text, "out");
+        QCOMPARE(sortedLines(errors.text()), sortedLines(err));
+        QFETCH(QString, running);
+        for (const QString& s : running.split(u' ', Qt::SkipEmptyParts))
+            QCOMPARE(adapters.back().running(s.section(u'=', 0, 0).toUtf8()),
+                     s.section(u'=', 1).toUtf8());
+        QVERIFY(!args.contains("LOG") || fakes::readFile(log).contains(" : * "));
     }
 
-    void parseAndFill() {
-        QFETCH(QStringList, args);
-        QFETCH(QString, lang);
-        QFETCH(QString, terminal);
-        QFETCH(QString, error);
-        QFETCH(int, security);
-        QFETCH(int, access);
-        QFETCH(QString, key);
-        QFETCH(QString, password);
-        QFETCH(QString, check);
-        args.replaceInStrings(QStringLiteral("GOOD"), m_goodCert);
-        if (QByteArray(QTest::currentDataTag()) == "SSID over its limit")
-            args[4] = QString(33, u's');
-
-        ParseResult parsed = ParseArguments(args, lang);
+    // Wrong usage, and secrets that cannot be read; (4) is --help, (5) --version.
+    void usage_data() {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QString>("error");
+        const QString c = QStringLiteral("configure --port /dev/x --ssid s ");
+        QTest::newRow("nothing") << ""
+                                 << "no command given";
+        QTest::newRow("help anywhere") << "scan --bad --help"
+                                       << "(4)";
+        QTest::newRow("version") << "ports --version"
+                                 << "(5)";
+        QTest::newRow("unknown command") << "flash"
+                                         << "unknown command \"flash\"";
+        QTest::newRow("unknown option") << "ports --fast"
+                                        << "unknown option --fast";
+        QTest::newRow("stray argument") << "ports extra"
+                                        << "unexpected argument \"extra\"";
+        QTest::newRow("readout without port") << "readout"
+                                              << "give one --port";
+        QTest::newRow("scan with two ports") << "scan --port a --port b"
+                                             << "give one --port";
+        QTest::newRow("--all with scan") << "scan --port a --all"
+                                         << "--all does not go with scan";
+        QTest::newRow("--ssid with ports") << "ports --ssid x"
+                                           << "--ssid does not go with ports";
+        QTest::newRow("--json with configure") << c + "--json"
+                                               << "--json does not go with configure";
+        QTest::newRow("configure without port") << "configure --ssid x --ad-hoc --security NONE"
+                                                << "give at least one --port";
+        QTest::newRow("port twice") << c + "--port /dev/x"
+                                    << "port /dev/x given twice";
+        QTest::newRow("empty port") << "configure --port= --ssid x"
+                                    << "--port is empty";
+        QTest::newRow("SSID twice") << c + "--ssid= --ad-hoc"
+                                    << "--ssid given twice";
+        QTest::newRow("no SSID") << "configure --port a --ad-hoc"
+                                 << "--ssid is missing";
+        QTest::newRow("no access type") << c + "--security NONE"
+                                        << "give either --access-point or --ad-hoc";
+        QTest::newRow("both access types") << c + "--access-point --ad-hoc --security NONE"
+                                           << "give either --access-point or --ad-hoc";
+        QTest::newRow("no security") << c + "--ad-hoc"
+                                     << "--security is missing";
+        QTest::newRow("security twice") << c + "--ad-hoc --security NONE --security WPA"
+                                        << "--security given twice";
+        QTest::newRow("unknown type") << c + "--ad-hoc --security WPA3"
+                                      << "unknown security type \"WPA3\"";
+        QTest::newRow("key for NONE") << c + "--ad-hoc --security NONE --key-stdin"
+                                      << "NONE takes no key";
+        QTest::newRow("key for enterprise") << c + "--ad-hoc --security WPA-ENTERPRISE --key-stdin"
+                                            << "WPA-ENTERPRISE takes no key";
+        QTest::newRow("key twice") << c + "--ad-hoc --security WPA --key-stdin --key-file /wpa"
+                                   << "give the key once: --key-file or --key-stdin";
+        QTest::newRow("user for WPA2") << c + "--ad-hoc --security WPA2 --certificate x"
+                                       << "--user, --domain, --password-file and --certificate "
+                                          "belong to WPA-ENTERPRISE and WPA2-ENTERPRISE";
+        QTest::newRow("value missing") << c + "--ad-hoc --security"
+                                       << "--security needs a value";
+        QTest::newRow("flag with a value") << c + "--ad-hoc=1"
+                                           << "--ad-hoc takes no value";
+        QTest::newRow("unknown language") << "ports --lang fr"
+                                          << "--lang takes de or en";
+        QTest::newRow("unreadable key file") << c + "--ad-hoc --security WPA --key-file /nope"
+                                             << "/nope: No such file or directory";
+        QTest::newRow("unreadable password file")
+            << c + "--ad-hoc --security WPA-ENTERPRISE --password-file /gone"
+            << "/gone: No such file or directory";
+    }
+    void usage() {
+        QFETCH(QString, args);
+        ParseResult parsed = ParseArguments(args.split(u' ', Qt::SkipEmptyParts), QString());
         FakeSecretInput input;
-        input.files = {
-            {"/wep", "0123456789\n"}, {"/wpa", "passphrase1\r\nsecond line"}, {"/pw", "secret\n"}};
-        input.stdinText = "0123456789abcdef0123456789\r\n";
-        input.terminal = !terminal.isNull();
-        input.typed = terminal;
-        QString readKey;
-        QString readPassword;
-        QString secretError;
-        if (parsed.error.isEmpty() &&
-            !ReadSecrets(parsed.options, input, readKey, readPassword, secretError))
-            parsed.error = secretError;
-        if (!error.isEmpty()) {
-            QVERIFY2(parsed.error.contains(error), qPrintable(parsed.error));
-            return;
-        }
-        QCOMPARE(parsed.error, QString());
-        const Options& o = parsed.options;
-        QCOMPARE(o.command, Command::Configure);
-        QCOMPARE(readKey, key);
-        QCOMPARE(readPassword, password);
-        if (input.terminal)
-            QCOMPARE(input.asked.value(0),
-                     key.isEmpty() ? QStringLiteral("Password: ") : QStringLiteral("Key: "));
+        QString key, password;
+        if (parsed.error.isEmpty() && parsed.options.command == Command::Configure)
+            ReadSecrets(parsed.options, input, key, password, parsed.error);
+        QTEST(parsed.error.isEmpty() ? QStringLiteral("(%1)").arg(int(parsed.options.command))
+                                     : parsed.error,
+              "error");
+    }
 
-        // The form filled as a user would fill it, and checked by its own checks.
+    // Showing the values selects the first type that begins with the stored text, as the
+    // form's combo does; an index outside the list selects none.
+    void headlessForm() {
         fakes::RecordingPrompts prompts;
         HeadlessForm form(prompts);
-        form.setLanguage(o.language);
-        FillForm(o, readKey, readPassword, form);
-        QCOMPARE(form.securityIndex(), security);
-        QCOMPARE(form.values().m_strSecurityType, velinor::security::name(security));
-        QCOMPARE(form.isAccessPoint(), access == 1);
-        QCOMPARE(form.isAdHoc(), access == 0);
-        QCOMPARE(form.values().m_strKey, key);
-        QCOMPARE(form.values().m_strPassword, password);
-        QCOMPARE(form.values().m_strUser, o.isEnterprise() ? QStringLiteral("anna") : QString());
-
-        fakes::FakeFilePicker picker;
-        CertificateStore certificate(picker, prompts, form);
-        if (!o.certificateFile.isEmpty())
-            QVERIFY(certificate.LoadCertificateFile(o.certificateFile));
-        ManualClock clock;
-        fakes::AbsentSerialPort port;
-        LogWriter writer(m_dir.path(), clock, prompts, {});
-        EventLog log(writer, [] { return false; });
-        ModuleLink link(clock);
-        ConfigureCommand command(form, certificate, port, link, clock, prompts, log, m_dir.path());
-        const bool passes = command.CheckInputs();
-        QCOMPARE(passes, check == kCheckPasses || check == QLatin1String("Channel invalid"));
-        QCOMPARE(prompts.lastText(), check == kCheckPasses ? QString() : check);
-        QCOMPARE(port.opens, 0);
+        const std::pair<const char*, int> shown[] = {{"WPA", 3}, {"", 3}, {"WPA3", 3}, {"NONE", 0}};
+        for (const auto& [stored, index] : shown) {
+            form.values().m_strSecurityType = QString::fromUtf8(stored);
+            QVERIFY(form.UpdateData(false));
+            QCOMPARE(form.securityIndex(), index);
+        }
+        form.setSecurityIndex(7);
+        QCOMPARE(form.securityIndex(), -1);
+        QVERIFY(form.UpdateData(true));
+        QCOMPARE(form.values().m_strSecurityType, QString());
+        QCOMPARE(form.selectedLanguageText(), QStringLiteral("Deutsch"));
     }
 
     // The real files: the first line without its line end; a missing file names itself.
     void consoleFiles() {
         const QString path = m_dir.filePath(QStringLiteral("key.txt"));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("k\xc3\xa4y 1\r\nsecond\n");
-        file.close();
+        QVERIFY(fakes::writeFile(path, "k\xc3\xa4y 1\r\nsecond\n"));
         ConsoleSecretInput input;
-        QString line;
-        QString error;
+        QString line, error;
         QVERIFY(input.readFileLine(path, line, error));
         QCOMPARE(line, QStringLiteral("k\u00e4y 1"));
         QVERIFY(!input.readFileLine(path + QStringLiteral(".gone"), line, error));
         QVERIFY(error.startsWith(path + QStringLiteral(".gone: ")));
-    }
-
-    // Showing the values selects the first type that begins with the stored text,
-    // as the form's combo does; an index outside the list selects none.
-    void headlessFormShowsType_data() {
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<int>("index");
-        QTest::newRow("exact") << "WPA2-ENTERPRISE" << 6;
-        QTest::newRow("prefix") << "WPA" << 3;
-        QTest::newRow("empty keeps the selection") << "" << 2;
-        QTest::newRow("unknown keeps the selection") << "WPA3" << 2;
-    }
-    void headlessFormShowsType() {
-        QFETCH(QString, stored);
-        QFETCH(int, index);
-        fakes::RecordingPrompts prompts;
-        HeadlessForm form(prompts);
-        form.setSecurityIndex(2);
-        form.values().m_strSecurityType = stored;
-        QVERIFY(form.UpdateData(false));
-        QCOMPARE(form.securityIndex(), index);
-        form.setSecurityIndex(7);
-        QCOMPARE(form.securityIndex(), -1);
-        QVERIFY(form.UpdateData(true));
-        QCOMPARE(form.values().m_strSecurityType, QString());
-    }
-
-    void otherCommands_data() {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("error");
-        QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("flags"); // a: --all, j: --json, q: --quiet
-        QTest::newRow("ports") << QStringList{"ports"} << "" << int(Command::Ports) << "";
-        QTest::newRow("ports --all --json") << QStringList{"ports", "--all", "--json", "--quiet"}
-                                            << "" << int(Command::Ports) << "ajq";
-        QTest::newRow("readout --port=") << QStringList{"readout", "--port=/dev/x", "--json"} << ""
-                                         << int(Command::ReadOut) << "j";
-        QTest::newRow("scan") << QStringList{"scan", "--port", "/dev/x", "--log", "/tmp/l"} << ""
-                              << int(Command::Scan) << "";
-        QTest::newRow("help anywhere")
-            << QStringList{"scan", "--bad", "--help"} << "" << int(Command::Help) << "";
-        QTest::newRow("version") << QStringList{"--version"} << "" << int(Command::Version) << "";
-        QTest::newRow("nothing") << QStringList{} << "no command given" << 0 << "";
-        QTest::newRow("unknown command")
-            << QStringList{"flash"} << "unknown command \"flash\"" << 0 << "";
-        QTest::newRow("readout without port")
-            << QStringList{"readout"} << "give one --port" << 0 << "";
-        QTest::newRow("scan with two ports")
-            << QStringList{"scan", "--port", "/dev/a", "--port", "/dev/b"} << "give one --port" << 0
-            << "";
-        QTest::newRow("--all with scan") << QStringList{"scan", "--port", "/dev/a", "--all"}
-                                         << "--all does not go with scan" << 0 << "";
-        QTest::newRow("--ssid with ports")
-            << QStringList{"ports", "--ssid", "x"} << "--ssid does not go with ports" << 0 << "";
-        QTest::newRow("configure without port")
-            << QStringList{"configure", "--ssid", "x", "--ad-hoc", "--security", "NONE"}
-            << "give at least one --port" << 0 << "";
-        QTest::newRow("unknown option")
-            << QStringList{"ports", "--fast"} << "unknown option --fast" << 0 << "";
-    }
-
-    void otherCommands() {
-        QFETCH(QStringList, args);
-        QFETCH(QString, error);
-        QFETCH(int, command);
-        QFETCH(QString, flags);
-        const ParseResult parsed = ParseArguments(args, QString());
-        QCOMPARE(parsed.error, error);
-        if (!error.isEmpty())
-            return;
-        QCOMPARE(int(parsed.options.command), command);
-        QCOMPARE(parsed.options.all, flags.contains(u'a'));
-        QCOMPARE(parsed.options.json, flags.contains(u'j'));
-        QCOMPARE(parsed.options.quiet, flags.contains(u'q'));
-        QCOMPARE(parsed.options.language, kEnglish);
+        QCOMPARE(FirstLine("\nsecond"), QString());
     }
 };
 
