@@ -171,8 +171,8 @@ private slots:
         row("readout unanswered", "readout --port P --json -q", n, "?AT+IWLCH", 1,
             R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE","ssid":"iChip"})",
             "");
-        row("readout without port", "readout --port /dev/gone --lang de", n, "", 3, "",
-            "/dev/gone: 0/5\nFehler beim Öffnen von /dev/gone\n");
+        row("readout without port", "readout --port /dev/gone", n, "", 3, "",
+            "/dev/gone: 0/5\nError occured on /dev/gone\n");
         row("scan", "scan --port P -q --lang de", n,
             "near,ADHOC,02:11:22:33:44:55,WEP,11,40 far,AP,00:1A:2B:3C:4D:01,WPA2_ENT,6,80", 0,
             "SSID\tZugang\tMAC-Adresse\tKanal\tVerschlüsselung\tDämpfung\n"

@@ -6,7 +6,6 @@
 #include "base/system_clock.h"
 #include "fakes.h"
 #include "link/qt_serial_port.h"
-#include "sim/adapter_model.h"
 #include "sim/pty_server.h"
 #include "sim/pty_server_thread.h"
 #include "ui/setup_app.h"
@@ -16,10 +15,9 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include <memory>
-
 namespace velinor::e2e {
 
+// Members end in reverse order: the form first, the adapter last.
 struct E2eBench {
     QTemporaryDir dir;
     PtyServerThread adapter;
@@ -34,13 +32,6 @@ struct E2eBench {
                       dir.path(), dir.path(), dir.path() + QStringLiteral("/sys")};
     std::unique_ptr<CSetupApp> app;
     std::unique_ptr<CSetupDlg> dlg;
-
-    ~E2eBench() {
-        dlg.reset();
-        app.reset();
-        port.close();
-        adapter.stop();
-    }
 
     // Serves the adapter, writes settings.ini and opens the form with the adapter's port
     // picked in the list; false when any of it fails.
@@ -75,7 +66,7 @@ struct E2eBench {
         box->setCurrentIndex(index);
         emit box->activated(index);
     }
-    // The model's transcript, read on its own thread; cleared with clear.
+    // The model's transcript, read (and cleared) on its own thread.
     QList<QByteArray> transcript(bool clear = false) {
         QList<QByteArray> commands;
         adapter.call([&](PtyServer& s) {
