@@ -113,26 +113,12 @@ private slots:
             "-q --access-point --security WPA2-ENTERPRISE --user "
             "anna --certificate CA --channel 6",
             "typed", "", 0, ok, saved, "WST0=6 EUSN=anna");
-        row("enterprise without certificate",
-            "-q --access-point --security WPA-ENTERPRISE --user "
-            "anna --password-file /pw --channel 6",
-            n, "", 1, "", "No valid certificate detected\n");
         row("unreadable certificate",
             "-q --access-point --security WPA-ENTERPRISE --user anna "
             "--password-file /pw --certificate /gone --channel 6",
             n, "", 1, "", "/gone: cannot be read\nNo valid certificate detected\n");
-        row("enterprise ad hoc",
-            "-q --ad-hoc --security WPA2-ENTERPRISE --user anna --password-file "
-            "/pw --certificate CA --channel 6",
-            n, "", 1, "", "WPA Enterprise does not work with ad-hoc\n");
-        row("enterprise without password",
-            "-q --access-point --security WPA-ENTERPRISE --user anna "
-            "--certificate CA",
-            n, "", 1, "", "Password is empty\n");
         row("missing key, no terminal", "-q --access-point --security WPA2 --channel 6", n, "", 1,
             "", "A WPA key must have 8-63 characters\n");
-        row("missing key in German", "-q --ad-hoc --security WEP --channel 6 --lang de", n, "", 1,
-            "", "Ein WEP Schlüssel muss aus 10 Hex-Werten bestehen\n");
         row("SSID over its limit",
             "configure --port P --ssid sssssssssssssssssssssssssssssssss -q "
             "--access-point --security NONE",
@@ -297,8 +283,6 @@ private slots:
                                  << "--ssid is missing";
         QTest::newRow("no access type") << c + "--security NONE"
                                         << "give either --access-point or --ad-hoc";
-        QTest::newRow("both access types") << c + "--access-point --ad-hoc --security NONE"
-                                           << "give either --access-point or --ad-hoc";
         QTest::newRow("no security") << c + "--ad-hoc"
                                      << "--security is missing";
         QTest::newRow("security twice") << c + "--ad-hoc --security NONE --security WPA"
