@@ -29,15 +29,17 @@ private slots:
         QTest::addColumn<QStringList>("rows"); // SSIDs as listed
         QTest::addColumn<QString>("message");  // catalogue id and icon letter
         QTest::addColumn<int>("reads");
-        // The row picked with OK: SSID|security|channel|access point|ad hoc|damping; empty: Cancel.
-        QTest::addColumn<QString>("pick");
+        QTest::addColumn<QString>(
+            "pick"); // the row picked with OK, the form afterwards; empty: Cancel
         const QStringList all = {"Corp", "harbour", "office", "Guest"};
         const QByteArray full = "AT+IRP20\r\n" + kNetworks.join("\r\n") + "\r\nI/OK\r\n";
         const QByteArray x = "AT+IRP20\r\nx,AP,m,WPA2,6,62\r\nI/";
         QTest::newRow("pick ad hoc")
-            << Parts() << QList<int>() << all << "" << 2 << "harbour|2|3|0|1|48 db";
+            << Parts() << QList<int>() << all << "" << 2
+            << "harbour|2|passphrase1|3|0|1|alice|CORP|pw|/dev/ttyACM0|48 db";
         QTest::newRow("pick enterprise")
-            << Parts() << QList<int>() << all << "" << 2 << "Corp|6|13|1|0|-39 db";
+            << Parts() << QList<int>() << all << "" << 2
+            << "Corp|6|passphrase1|13|1|0|alice|CORP|pw|/dev/ttyACM0|-39 db";
         QTest::newRow("cancel") << Parts() << QList<int>() << all << "" << 2 << "";
         QTest::newRow("no networks") << Parts{"AT+IRP20\r\nI/OK\r\n"} << QList<int>{3000}
                                      << QStringList() << "523i" << 2 << "";
@@ -76,29 +78,27 @@ private slots:
         QFETCH(QString, pick);
         FormBench b;
         b.start();
-        Entries e;
-        e.ssid = QStringLiteral("mine");
-        e.security = security::kWpa;
-        e.channel = QStringLiteral("11");
-        e.accessPoint = false;
-        e.adHoc = true;
-        b.enter(e);
+        Entries typed;
+        typed.security = security::kNone;
+        b.enter(typed);
         b.model.setNetworks(kNetworks);
         if (!reply.isEmpty())
             b.port.replaceReply(2, reply, after);
         b.port.vanishAfterReads("AT+IRP20", 0);
-        const QStringList f = (pick.isEmpty() ? QStringLiteral("mine|3|11|0|1|") : pick).split('|');
         QStringList listed;
+        bool keyEnabled = false;
         b.netsearch([&](CScanDlg& d) {
+            keyEnabled = b.edit(CSetupDlg::IDC_KEY)->isEnabled();
             for (int r = 0; r < d.networkList()->rowCount(); ++r)
                 listed << d.networkList()->item(r, CScanDlg::ColSsid)->text();
             if (pick.isEmpty())
                 return d.cancelButton()->click();
-            d.networkList()->selectRow(int(listed.indexOf(f[0])));
+            d.networkList()->selectRow(int(listed.indexOf(pick.section('|', 0, 0))));
             d.okButton()->click();
         });
 
         QCOMPARE(listed, rows);
+        QCOMPARE(keyEnabled, !rows.isEmpty());
         QCOMPARE(b.prompts.texts(),
                  message.isEmpty() ? QStringList()
                                    : QStringList{UiText(message.chopped(1).toInt(), kEnglish)});
@@ -107,14 +107,10 @@ private slots:
         QTEST(b.port.watchedReads(), "reads");
         QVERIFY(b.portClosed());
         // Regression: Cancel keeps the security type, a pick keeps the key typed before.
-        e.ssid = f[0];
-        e.security = f[1].toInt();
-        e.channel = f[2];
-        e.accessPoint = f[3] == QLatin1String("1");
-        e.adHoc = f[4] == QLatin1String("1");
-        QCOMPARE(b.shown().text(), e.text());
-        QCOMPARE(b.dlg->control(CSetupDlg::IDC_DAMPING_LABEL)->isVisible(), !f[5].isEmpty());
-        QCOMPARE(qobject_cast<QLabel*>(b.dlg->control(CSetupDlg::IDC_DAMPING))->text(), f[5]);
+        const auto* damping = qobject_cast<QLabel*>(b.dlg->control(CSetupDlg::IDC_DAMPING));
+        QCOMPARE(b.shown().text() + '|' + damping->text(),
+                 pick.isEmpty() ? typed.text() + '|' : pick);
+        QCOMPARE(b.dlg->control(CSetupDlg::IDC_DAMPING_LABEL)->isVisible(), !pick.isEmpty());
         // Each network found is logged as the adapter sent it.
         QCOMPARE(b.logLines().size(), rows.size());
     }
