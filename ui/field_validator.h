@@ -49,7 +49,8 @@ private:
     State takeWhatFits(QString& input, int& pos) const {
         const qsizetype cursor = std::clamp<qsizetype>(pos, 0, input.size());
         const QString after = input.mid(cursor);
-        if (!m_lastText.endsWith(after))
+        // A field never typed into holds a null text, which ends with no empty text.
+        if (!after.isEmpty() && !m_lastText.endsWith(after))
             return Invalid;
         const QString before = m_lastText.left(m_lastText.size() - after.size());
         qsizetype start = 0;
