@@ -1,9 +1,7 @@
 #pragma once
 
-// The running main form, offscreen, wired to the simulated adapter on a manual
-// clock in a temporary working directory. A port in front of the adapter can put
-// faults of its own into the line: the reply to one command replaced by other
-// bytes (in parts, at given times), or the adapter unplugged after some reads.
+// The running main form, offscreen, on the simulated adapter in virtual time, behind
+// a port that can replace a reply or unplug the adapter after some reads.
 
 #include "fakes.h"
 
@@ -25,8 +23,7 @@
 
 namespace velinor::fakes {
 
-// Bytes that are no answer at all: random, with a NUL in front and 0xFF in the
-// middle, and never a status token.
+// Random bytes with a NUL in front and 0xFF in the middle, never a status token.
 inline QByteArray garbageBytes(quint32 seed, int length = 64) {
     QRandomGenerator random(seed);
     QByteArray bytes(length, '\0');
@@ -45,14 +42,14 @@ public:
         : m_inner(inner), m_model(model), m_clock(clock) {}
 
     // The reply to the command with this number (1 is the first written) becomes
-    // parts[i], due after[i] ms after the write; the adapter's own reply is dropped.
+    // parts[i], due after[i] ms after the write, instead of the adapter's.
     void replaceReply(int number, const QList<QByteArray>& parts, const QList<int>& after) {
         m_target = number;
         m_parts = parts;
         m_after = after;
     }
-    // After `reads` reads that follow the first command beginning with `prefix`,
-    // the adapter is unplugged.
+    // The adapter is unplugged after `reads` reads that follow the first command
+    // beginning with `prefix`.
     void vanishAfterReads(const QByteArray& prefix, int reads) {
         m_watchPrefix = prefix;
         m_vanishReads = reads;
@@ -133,8 +130,7 @@ private:
 constexpr const char* kPortName = "/dev/ttyACM0";
 inline const QByteArray kPem = "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n";
 
-// What the user enters in the form: by default an access point with WPA2, and
-// the enterprise fields filled.
+// What the user enters: by default an access point with WPA2, enterprise fields filled.
 struct Entries {
     QString ssid = QStringLiteral("office"), key = QStringLiteral("passphrase1"),
             channel = QStringLiteral("6"), user = QStringLiteral("alice"),
@@ -144,17 +140,17 @@ struct Entries {
     bool accessPoint = true, adHoc = false;
 
     QString text() const {
-        return QStringList{ssid,
-                           QString::number(security),
-                           key,
-                           channel,
-                           QString::number(accessPoint),
-                           QString::number(adHoc),
-                           user,
-                           domain,
-                           password,
-                           port}
-            .join(QLatin1Char('|'));
+        const QStringList fields = {ssid,
+                                    QString::number(security),
+                                    key,
+                                    channel,
+                                    QString::number(accessPoint),
+                                    QString::number(adHoc),
+                                    user,
+                                    domain,
+                                    password,
+                                    port};
+        return fields.join(u'|');
     }
 };
 
