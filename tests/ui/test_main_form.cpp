@@ -4,7 +4,6 @@
 #include "base/settings.h"
 #include "base/ui_text.h"
 #include "form_bench.h"
-#include "ui/field_validator.h"
 #include "ui/qt_services.h"
 #include "ui/qt_translations.h"
 #include "ui/tip_combo_box.h"
@@ -402,10 +401,8 @@ private slots:
         QLineEdit* e = b.edit(field);
         const qsizetype cursor = before.contains('|') ? before.indexOf('|') : before.size();
         before.remove('|');
-        if (!before.isEmpty()) { // put in as the form does it
-            dynamic_cast<const FieldValidator*>(e->validator())->expectText(before);
-            e->setText(before);
-        }
+        if (!before.isEmpty())
+            b.put(field, before);
         e->setCursorPosition(int(cursor));
         if (typed)
             for (QChar c : input)
