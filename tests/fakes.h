@@ -1,7 +1,6 @@
 #pragma once
 
-// The fakes of the tool's outside world, and a bench with the simulated adapter
-// in virtual time, for any test.
+// Fakes of the tool's outside world, and the simulated adapter in virtual time.
 
 #include "base/clock.h"
 #include "base/file_picker.h"
@@ -115,12 +114,8 @@ public:
 class FakeFilePicker : public FilePicker {
 public:
     QQueue<QString> answers;
-    int picks = 0;
 
-    QString pick() override {
-        ++picks;
-        return answers.isEmpty() ? QString() : answers.dequeue();
-    }
+    QString pick() override { return answers.isEmpty() ? QString() : answers.dequeue(); }
 };
 
 // A serial port that is never there: every open() reports a missing device.
@@ -153,11 +148,11 @@ public:
     bool accessPoint = false;
     bool adHoc = false;
     bool keyEnabled = true;
-    bool enterpriseEnabled = false;
     bool dampingShown = false;
-    int securityUpdates = 0;
     QString port = QStringLiteral("/dev/ttyACM0");
     int language = kEnglish;
+    int waitCursor = 0;      // nesting depth of the wait cursor
+    int waitCursorShown = 0; // how often it was begun
 
     FormValues& values() override { return v; }
     bool UpdateData(bool save) override {
@@ -183,14 +178,8 @@ public:
     int GetLanguage() const override { return language; }
     void setKeyEnabled(bool enabled) override { keyEnabled = enabled; }
     void focusKey() override {}
-    void UpdateSecurityFields() override {
-        ++securityUpdates;
-        enterpriseEnabled = security::isEnterprise(security);
-        keyEnabled = security != security::kNone && !security::isEnterprise(security);
-    }
+    void UpdateSecurityFields() override {}
     void showDamping() override { dampingShown = true; }
-    int waitCursor = 0;      // nesting depth of the wait cursor
-    int waitCursorShown = 0; // how often it was begun
     void beginWaitCursor() override {
         ++waitCursor;
         ++waitCursorShown;
@@ -209,8 +198,7 @@ public:
     }
 };
 
-// The simulated adapter on a manual clock, with the link, a form, the log and a
-// sysfs tree in a temporary directory.
+// The simulated adapter, the link, a form, the log and a sysfs tree in a temporary directory.
 struct AdapterBench {
     HookClock clock;
     AdapterModel model{clock};
