@@ -18,10 +18,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QList>
-#include <QPair>
 #include <QQueue>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -151,8 +148,7 @@ public:
     bool dampingShown = false;
     QString port = QStringLiteral("/dev/ttyACM0");
     int language = kEnglish;
-    int waitCursor = 0;      // nesting depth of the wait cursor
-    int waitCursorShown = 0; // how often it was begun
+    QString waitCursor; // "(" for each begin, ")" for each end
 
     FormValues& values() override { return v; }
     bool UpdateData(bool save) override {
@@ -180,11 +176,8 @@ public:
     void focusKey() override {}
     void UpdateSecurityFields() override {}
     void showDamping() override { dampingShown = true; }
-    void beginWaitCursor() override {
-        ++waitCursor;
-        ++waitCursorShown;
-    }
-    void endWaitCursor() override { --waitCursor; }
+    void beginWaitCursor() override { waitCursor += u'('; }
+    void endWaitCursor() override { waitCursor += u')'; }
 };
 
 // A manual clock that tells about each pause before it passes.

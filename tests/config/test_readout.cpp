@@ -1,9 +1,7 @@
 // Read out through the form on the simulated adapter: what the adapter holds ->
-// the queries -> what the form shows -> the log record. The replies' parser on its own.
+// the queries -> what the form shows -> the log record.
 
 #include "form_bench.h"
-
-#include "config/readout.h"
 
 #include <QTest>
 
@@ -34,6 +32,8 @@ private slots:
         row("Hello! is an access point", "Hello!|5", "Hello!|5|k|6|1|0",
             "Hello!|WPA-ENTERPRISE|6|Access Point");
         row("NONE", "open|0", "open|0|k|6|1|0", "open|NONE|6|Access Point");
+        row("UTF-8", "Caf\u00e9|4", "Caf\u00e9|4|k|6|1|0", "Caf\u00e9|WPA2|6|Access Point");
+        row("only the mark", "!|0", "|0|k|6|0|1", "|NONE|6|Ad Hoc");
         row("type out of range", "odd|7", "odd|-1|k|6|1|0", "odd||6|Access Point");
         // Failed queries leave their failure values; a failed access type leaves the buttons.
         row("vanishes after the SSID query", "office|4", "office|-1|k|-1|0|0",
@@ -109,33 +109,6 @@ private slots:
         b.click(CSetupDlg::IDC_READ_OUT);
         QCOMPARE(b.logLines(), (QStringList{"* Auslesen: *", "SSID: lab", "Verschlüsselung: NONE",
                                             "Kanal: 6", "Zugriffsverfahren: Ad Hoc"}));
-    }
-
-    void parse_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QString>("ssid"); // "-": failed
-        QTest::addColumn<int>("number");   // -1: failed
-        QTest::addColumn<int>("access");   // 0 ad hoc, 1 access point, -1 failed
-        QTest::newRow("UTF-8") << QByteArray("AT+IWLSI?\r\nCaf\xc3\xa9\r\nI/OK") << "Café" << 0
-                               << 1;
-        QTest::newRow("only the mark") << QByteArray("AT+IWLSI?\r\n!\r\nI/OK") << "" << 0 << 0;
-        QTest::newRow("number") << QByteArray("AT+IWLCH?\r\n-3\r\nI/OK") << "-3" << -3 << 1;
-        QTest::newRow("too large")
-            << QByteArray("AT+IWLCH?\r\n123456789012\r\nI/OK") << "123456789012" << INT_MAX << 1;
-        QTest::newRow("no status") << QByteArray("AT+IWLSI?\r\n6\r\n") << "-" << -1 << -1;
-        QTest::newRow("no echo") << QByteArray("6\r\nI/OK\r\n") << "-" << -1 << 1;
-        QTest::newRow("error") << QByteArray("AT+IWLSI?\r\n!x\r\nI/ERROR") << "-" << -1 << -1;
-        QTest::newRow("stale status first")
-            << QByteArray("I/OK\r\nAT+IWLSI?\r\nlab\r\n") << "-" << 0 << 1;
-    }
-    void parse() {
-        QFETCH(QByteArray, reply);
-        bool ok = false;
-        const QString ssid = ReadOut::ParseSsidReply(reply, &ok);
-        QTEST(ok ? ssid : QStringLiteral("-"), "ssid");
-        QVERIFY(ok || ssid.isEmpty());
-        QTEST(ReadOut::ParseNumberReply(reply), "number");
-        QTEST(ReadOut::ParseAccessTypeReply(reply), "access");
     }
 };
 
