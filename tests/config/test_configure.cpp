@@ -1,5 +1,6 @@
-// Configure through the form on the simulated adapter: form values -> the exact
-// commands -> the messages -> the log. The checks, the port's failures, a fault after each command.
+// Configure and Read out through the form on the simulated adapter. Configure: form values ->
+// the exact commands -> the messages -> the log; the checks, the port's failures, a fault after
+// each command. Read out: what the adapter holds -> the queries -> what the form shows -> the log.
 
 #include "form_bench.h"
 
@@ -58,7 +59,7 @@ const QString kOk = QStringLiteral("Configuration successful");
 
 } // namespace
 
-class TestConfigure : public QObject {
+class TestConfig : public QObject {
     Q_OBJECT
 private slots:
     void configure_data() {
@@ -204,6 +205,72 @@ private slots:
         QCOMPARE(b.shown().text(), expected.text());
     }
 
+    void readOut_data() {
+        QTest::addColumn<QString>("held");  // SSID|security type; the channel is 6
+        QTest::addColumn<QString>("shown"); // SSID|security|key|channel|access point|ad hoc
+        QTest::addColumn<int>("queries");
+        QTest::addColumn<Setup>("setup");
+        const auto row = [](const char* name, const QString& held, const QString& shown,
+                            int queries = 5, const Setup& setup = {}) {
+            QTest::newRow(name) << held << shown << queries << setup;
+        };
+        const auto garbage = [](int n) { return reply(n, {garbageBytes(quint32(n))}, {0}); };
+        row("ad hoc", "!lab|1", "lab|1|k|6|0|1");
+        // Regression: only a leading "!" marks an ad hoc network.
+        row("Hello! is an access point", "Hello!|5", "Hello!|5|k|6|1|0");
+        row("UTF-8", "Caf\u00e9|4", "Caf\u00e9|4|k|6|1|0");
+        row("only the mark", "!|0", "|0|k|6|0|1");
+        row("type out of range", "odd|7", "odd|-1|k|6|1|0");
+        // Failed queries leave their failure values; a failed access type leaves the buttons.
+        row("vanishes after the SSID query", "office|4", "office|-1|k|-1|0|0", 2,
+            [](FormBench& b) { b.model.vanishAfter(2); });
+        row("garbage for the SSID", "office|4", "|4|k|6|1|0", 5, garbage(2));
+        row("garbage for the type", "office|4", "office|-1|k|6|1|0", 5, garbage(3));
+        row("garbage for the access type", "office|4", "office|4|k|6|0|0", 5, garbage(5));
+        // A query reads once, 250 ms after its write, for 100 ms.
+        row("SSID's status after the read", "office|4", "|4|k|6|1|0", 5,
+            reply(2, {"AT+IWLSI?\r\nx\r\nI/", "OK\r\n"}, {0, 400}));
+        // Regression: bytes beyond one read are thrown away before the next query.
+        row("SSID reply longer than a read", "office|4", "|-1|k|6|1|0", 5, [](FormBench& b) {
+            b.port.replaceReply(2,
+                                {"AT+IWLSI?\r\n" + QByteArray(6000, 'x') +
+                                 "\r\nI/OK\r\nAT+IWST0?\r\n5\r\nI/OK\r\n"},
+                                {0});
+            b.model.setFault("AT+IWST0", Fault::Silent);
+        });
+    }
+    void readOut() {
+        QFETCH(QString, held);
+        QFETCH(QString, shown);
+        QFETCH(int, queries);
+        QFETCH(Setup, setup);
+        FormBench b;
+        b.model.setStored("WLSI", held.section('|', 0, 0).toUtf8());
+        b.model.setStored("WST0", held.section('|', 1).toUtf8());
+        b.model.setStored("WLCH", "6");
+        b.start();
+        b.enter(entriesOf("WPA none ssid=mine ch=11 key=k"));
+        if (setup)
+            setup(b);
+
+        b.click(CSetupDlg::IDC_READ_OUT);
+
+        // The key field keeps what the user typed; it is usable unless the adapter said NONE.
+        QCOMPARE(b.shown().text().section('|', 0, 5), shown);
+        QCOMPARE(b.edit(CSetupDlg::IDC_KEY)->isEnabled(), b.shown().security != security::kNone);
+        const QList<QByteArray> sent = {"AT+IBDRF?\r", "AT+IWLSI?\r", "AT+IWST0?\r", "AT+IWLCH?\r",
+                                        "AT+IWLSI?\r"};
+        QCOMPARE(b.model.transcript(), sent.mid(0, queries));
+        QVERIFY(b.prompts.shown.isEmpty());
+        QVERIFY(b.portClosed());
+        // The record says what the form shows.
+        const QStringList f = shown.split(QLatin1Char('|'));
+        QCOMPARE(b.logLines().join('|'),
+                 QStringLiteral("* Read out: *|SSID: %1|Encryption: %2|Channel: %3|Access type: %4")
+                     .arg(f[0], security::name(f[1].toInt()), f[3],
+                          f[5] == QLatin1String("1") ? "Ad Hoc" : "Access Point"));
+    }
+
     void validChannels() {
         QList<int> valid;
         for (int c = -2; c <= 170; ++c)
@@ -214,21 +281,11 @@ private slots:
                                     116, 120, 124, 128, 132, 136, 140, 147, 151, 155, 167}));
     }
 
-    // Without an open port nothing is sent; the message and the log say so.
-    void noPortHandle() {
+    // Regression: the wait cursor shows while the certificate file is read. Without an open
+    // port the programmer sends nothing; the message and the log say so.
+    void certificateAndProgrammerAlone() {
         AdapterBench b;
         b.form.language = kGerman;
-        FakeFilePicker picker;
-        CertificateStore certificate(picker, b.prompts, b.form);
-        AdapterProgrammer programmer(b.form, b.link, certificate, b.prompts, b.log);
-        QVERIFY(!programmer.ProgramAdapter(nullptr));
-        QCOMPARE(b.prompts.texts(), QStringList{UiText(1, kGerman)});
-        QCOMPARE(b.logLines(), QStringList{"Konnte COM Port nicht öffnen"});
-    }
-
-    // Regression: the wait cursor shows while the certificate file is read, and is gone again.
-    void certificateReadUnderWaitCursor() {
-        AdapterBench b;
         FakeFilePicker picker;
         CertificateStore store(picker, b.prompts, b.form);
         const QString path = b.dir.filePath(QStringLiteral("ca.pem"));
@@ -237,9 +294,12 @@ private slots:
             QCOMPARE(store.LoadCertificateFile(path), bytes == kPem);
         }
         QCOMPARE(b.form.waitCursor, QStringLiteral("()()"));
-        QCOMPARE(b.prompts.icons(), QStringLiteral("w"));
+        AdapterProgrammer programmer(b.form, b.link, store, b.prompts, b.log);
+        QVERIFY(!programmer.ProgramAdapter(nullptr));
+        QCOMPARE(b.prompts.texts(), (QStringList{UiText(35, kGerman), UiText(1, kGerman)}));
+        QCOMPARE(b.logLines(), QStringList{"Konnte COM Port nicht öffnen"});
     }
 };
 
-QTEST_MAIN(TestConfigure)
+QTEST_MAIN(TestConfig)
 #include "test_configure.moc"
