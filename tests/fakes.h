@@ -11,7 +11,6 @@
 #include "base/security_type.h"
 #include "base/ui_text.h"
 #include "link/module_link.h"
-#include "link/serial_port.h"
 #include "log/log_writer.h"
 #include "sim/adapter_model.h"
 #include "sim/sim_serial_port.h"
@@ -113,26 +112,6 @@ public:
     QQueue<QString> answers;
 
     QString pick() override { return answers.isEmpty() ? QString() : answers.dequeue(); }
-};
-
-// A serial port that is never there: every open() reports a missing device.
-class AbsentSerialPort : public SerialPort {
-public:
-    int opens = 0;
-
-    OpenStatus open(const QString&) override {
-        ++opens;
-        return {OpenResult::NotFound, 2, QStringLiteral("No such file or directory")};
-    }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    qint64 write(const QByteArray&, int) override { return 0; }
-    QByteArray read(qint64, int) override { return {}; }
-    void discardInput() override {}
-    bool readLineSettings(LineSettings&) override { return false; }
-    bool writeLineSettings(const LineSettings&) override { return false; }
-    int lastError() const override { return 2; }
-    void clearError() override {}
 };
 
 // The main form on plain members. `controls` is what the widgets show;
