@@ -140,6 +140,10 @@ private slots:
             fault("AT+IWPP0", Fault::Error));
         row("WPA2 ap", first(3), "19n 8n", "Error occurred while set SSID",
             [](FormBench& b) { b.model.vanishAfter(3); });
+        // A command reads once, for 100 ms from 1200 ms after its write; the key wait polls.
+        row("WPA2 ap", kSent, "28n", kOk, reply(5, {"AT+IWLSI=office\r\nI/", "OK\r\n"}, {0, 1300}));
+        row("WPA2 ap", first(5), "8n", "Error occurred while set SSID",
+            reply(5, {"AT+IWLSI=office\r\nI/", "OK\r\n"}, {0, 1301}));
         // Regression: a status cut in two is still seen during the key wait.
         row("WPA2 ap", kSent, "28n", kOk,
             reply(8, {"AT+IWPP0=passphrase1\r\nI/", "OK\r\n"}, {2000, 2150}));

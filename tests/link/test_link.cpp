@@ -1,5 +1,5 @@
-// The command transaction in virtual time, the adapter's restart through the USB
-// switches, and the port list.
+// The real clock's pause, the port's set-up in virtual time, the adapter's restart through the
+// USB switches, and the port list. The command transaction is proven by the Configure table.
 
 #include "fakes.h"
 
@@ -13,37 +13,10 @@
 
 using namespace velinor;
 using namespace velinor::fakes;
-using Fault = AdapterModel::Fault;
 
 class TestLink : public QObject {
     Q_OBJECT
 private slots:
-    void sendCommand_data() {
-        QTest::addColumn<QByteArray>("command");
-        QTest::addColumn<int>("fault");
-        QTest::addColumn<int>("splitGapMs"); // 0: the reply in one piece
-        QTest::addColumn<bool>("success");
-        const QByteArray set = "AT+IWLSI=office\r";
-        QTest::newRow("echo and OK") << set << int(Fault::None) << 0 << true;
-        QTest::newRow("I/OK in the echo")
-            << QByteArray("AT+IWLSI=I/OK\r") << int(Fault::Error) << 0 << true;
-        QTest::newRow("last part at the window's end") << set << int(Fault::None) << 1300 << true;
-        QTest::newRow("last part after the window") << set << int(Fault::None) << 1301 << false;
-    }
-    void sendCommand() {
-        QFETCH(QByteArray, command);
-        QFETCH(int, fault);
-        QFETCH(int, splitGapMs);
-        AdapterBench b;
-        QVERIFY(b.openPort());
-        b.model.setFault(AdapterModel::commandName(command), Fault(fault));
-        b.model.setSplit(2, splitGapMs);
-        QTEST(b.link.SendCommand(&b.port, command), "success");
-        // Write pause, reply wait and the whole read window, in one read.
-        QCOMPARE(b.clock.elapsedMs(), 1300);
-        QCOMPARE(b.port.readCount(), 1);
-    }
-
     void systemClockPauses() {
         SystemClock clock;
         const qint64 start = clock.elapsedMs();
