@@ -32,8 +32,8 @@ inline qint32 clampedInt(const char* text) {
                                         std::numeric_limits<qint32>::max()));
 }
 
-// Writes the file into a directory for the whole run, in memory where the system has one (the
-// settings writer syncs every file it saves); its path.
+// Writes a file into one directory for the run, in memory where there is one (the settings
+// writer syncs every file it saves); its path.
 inline QString scratchFile(const char* name, const QByteArray& content) {
     static const QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
                                        ? QStringLiteral("/dev/shm/velinor-fuzz-XXXXXX")

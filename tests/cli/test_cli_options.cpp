@@ -244,74 +244,53 @@ private slots:
         QVERIFY(!args.contains("LOG") || fakes::readFile(log).contains(" : * "));
     }
 
-    // Wrong usage, and secrets that cannot be read; (4) is --help, (5) --version.
+    // Wrong usage, and secrets that cannot be read: arguments => error; (4) is --help,
+    // (5) --version. C stands for the start of a configure command line.
     void usage_data() {
         QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("error");
-        const QString c = QStringLiteral("configure --port /dev/x --ssid s ");
-        QTest::newRow("nothing") << ""
-                                 << "no command given";
-        QTest::newRow("help anywhere") << "scan --bad --help"
-                                       << "(4)";
-        QTest::newRow("version") << "ports --version"
-                                 << "(5)";
-        QTest::newRow("unknown command") << "flash"
-                                         << "unknown command \"flash\"";
-        QTest::newRow("unknown option") << "ports --fast"
-                                        << "unknown option --fast";
-        QTest::newRow("stray argument") << "ports extra"
-                                        << "unexpected argument \"extra\"";
-        QTest::newRow("readout without port") << "readout"
-                                              << "give one --port";
-        QTest::newRow("scan with two ports") << "scan --port a --port b"
-                                             << "give one --port";
-        QTest::newRow("--all with scan") << "scan --port a --all"
-                                         << "--all does not go with scan";
-        QTest::newRow("--ssid with ports") << "ports --ssid x"
-                                           << "--ssid does not go with ports";
-        QTest::newRow("--json with configure") << c + "--json"
-                                               << "--json does not go with configure";
-        QTest::newRow("configure without port") << "configure --ssid x --ad-hoc --security NONE"
-                                                << "give at least one --port";
-        QTest::newRow("port twice") << c + "--port /dev/x"
-                                    << "port /dev/x given twice";
-        QTest::newRow("empty port") << "configure --port= --ssid x"
-                                    << "--port is empty";
-        QTest::newRow("SSID twice") << c + "--ssid= --ad-hoc"
-                                    << "--ssid given twice";
-        QTest::newRow("no SSID") << "configure --port a --ad-hoc"
-                                 << "--ssid is missing";
-        QTest::newRow("no access type") << c + "--security NONE"
-                                        << "give either --access-point or --ad-hoc";
-        QTest::newRow("no security") << c + "--ad-hoc"
-                                     << "--security is missing";
-        QTest::newRow("security twice") << c + "--ad-hoc --security NONE --security WPA"
-                                        << "--security given twice";
-        QTest::newRow("unknown type") << c + "--ad-hoc --security WPA3"
-                                      << "unknown security type \"WPA3\"";
-        QTest::newRow("key for NONE") << c + "--ad-hoc --security NONE --key-stdin"
-                                      << "NONE takes no key";
-        QTest::newRow("key for enterprise") << c + "--ad-hoc --security WPA-ENTERPRISE --key-stdin"
-                                            << "WPA-ENTERPRISE takes no key";
-        QTest::newRow("key twice") << c + "--ad-hoc --security WPA --key-stdin --key-file /wpa"
-                                   << "give the key once: --key-file or --key-stdin";
-        QTest::newRow("user for WPA2") << c + "--ad-hoc --security WPA2 --certificate x"
-                                       << "--user, --domain, --password-file and --certificate "
-                                          "belong to WPA-ENTERPRISE and WPA2-ENTERPRISE";
-        QTest::newRow("value missing") << c + "--ad-hoc --security"
-                                       << "--security needs a value";
-        QTest::newRow("flag with a value") << c + "--ad-hoc=1"
-                                           << "--ad-hoc takes no value";
-        QTest::newRow("unknown language") << "ports --lang fr"
-                                          << "--lang takes de or en";
-        QTest::newRow("unreadable key file") << c + "--ad-hoc --security WPA --key-file /nope"
-                                             << "/nope: No such file or directory";
-        QTest::newRow("unreadable password file")
-            << c + "--ad-hoc --security WPA-ENTERPRISE --password-file /gone"
-            << "/gone: No such file or directory";
+        for (const char* row : {
+                 " => no command given",
+                 "scan --bad --help => (4)",
+                 "ports --version => (5)",
+                 "flash => unknown command \"flash\"",
+                 "ports --fast => unknown option --fast",
+                 "ports extra => unexpected argument \"extra\"",
+                 "readout => give one --port",
+                 "scan --port a --port b => give one --port",
+                 "scan --port a --all => --all does not go with scan",
+                 "ports --ssid x => --ssid does not go with ports",
+                 "ports --lang fr => --lang takes de or en",
+                 "C --json => --json does not go with configure",
+                 "configure --ssid x --ad-hoc --security NONE => give at least one --port",
+                 "C --port /dev/x => port /dev/x given twice",
+                 "configure --port= --ssid x => --port is empty",
+                 "configure --port a --ad-hoc => --ssid is missing",
+                 "C --ssid= --ad-hoc => --ssid given twice",
+                 "C --security NONE => give either --access-point or --ad-hoc",
+                 "C --ad-hoc => --security is missing",
+                 "C --ad-hoc --security => --security needs a value",
+                 "C --ad-hoc=1 => --ad-hoc takes no value",
+                 "C --ad-hoc --security NONE --security WPA => --security given twice",
+                 "C --ad-hoc --security WPA3 => unknown security type \"WPA3\"",
+                 "C --ad-hoc --security NONE --key-stdin => NONE takes no key",
+                 "C --ad-hoc --security WPA-ENTERPRISE --key-stdin => WPA-ENTERPRISE takes no key",
+                 "C --ad-hoc --security WPA --key-stdin --key-file /wpa => give the key once: "
+                 "--key-file or --key-stdin",
+                 "C --ad-hoc --security WPA2 --certificate x => --user, --domain, --password-file "
+                 "and --certificate belong to WPA-ENTERPRISE and WPA2-ENTERPRISE",
+                 "C --ad-hoc --security WPA --key-file /nope => /nope: No such file or directory",
+                 "C --ad-hoc --security WPA-ENTERPRISE --password-file /gone => /gone: No such "
+                 "file or directory",
+             }) {
+            const QStringList parts = QString::fromUtf8(row).split(QStringLiteral(" => "));
+            QTest::newRow(row) << parts[0] << parts[1];
+        }
     }
     void usage() {
         QFETCH(QString, args);
+        args.replace(QRegularExpression(QStringLiteral("^C ")),
+                     QStringLiteral("configure --port /dev/x --ssid s "));
         ParseResult parsed = ParseArguments(args.split(u' ', Qt::SkipEmptyParts), QString());
         FakeSecretInput input;
         QString key, password;

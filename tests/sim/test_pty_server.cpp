@@ -9,7 +9,6 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace velinor;
@@ -17,31 +16,19 @@ using namespace velinor;
 class TestPtyServer : public QObject {
     Q_OBJECT
 private slots:
-    void options_data() {
-        QTest::addColumn<QString>("arguments");
-        QTest::addColumn<bool>("valid");
-        QTest::newRow("faults") << "--silent WLSI --error AT+IWLCH --late IWST0=1500 --split 3 "
-                                   "--vanish-after 9"
-                                << true;
-        QTest::newRow("late with junk") << "--late WLSI=soon" << false;
-        QTest::newRow("missing networks file") << "--networks /nonexistent" << false;
-    }
-    void options() {
-        QFETCH(QString, arguments);
-        QCommandLineParser parser;
-        sim_options::add(parser);
-        QVERIFY(parser.parse(QStringList{"velinor-sim"} + arguments.split(u' ')));
-        PtyServer server;
-        QString error;
-        QTEST(sim_options::apply(parser, server, error) && error.isEmpty(), "valid");
-    }
-
     void servesTheLinkAndVanishes() {
         QTemporaryDir dir;
         PtyServer server;
         QVERIFY2(server.start(), qPrintable(server.errorString()));
+        // velinor-sim's options: a malformed one is refused, the others set up the model.
+        QCommandLineParser parser;
+        sim_options::add(parser);
+        QString error;
+        QVERIFY(parser.parse({"velinor-sim", "--late", "WLSI=soon"}));
+        QVERIFY(!sim_options::apply(parser, server, error) && !error.isEmpty());
         const QString transcript = dir.filePath("transcript.txt");
-        QVERIFY(server.setTranscriptFile(transcript));
+        QVERIFY(parser.parse({"velinor-sim", "--error", "iwlch", "--transcript", transcript}));
+        QVERIFY(sim_options::apply(parser, server, error));
         // The link never replaces a file that is there.
         const QString link = dir.filePath("ttyVelinor");
         QVERIFY(QFile(link).open(QIODevice::WriteOnly));
@@ -58,7 +45,8 @@ private slots:
         moduleLink.WritePort(&port, "AT+IWLSI?\r");
         clock.pause(50);
         QCOMPARE(moduleLink.ReadPort(&port), QByteArray("AT+IWLSI?\r\noffice\r\nI/OK\r\n"));
-        QCOMPARE(fakes::readFile(transcript), "AT+IWLSI=office\\r\nAT+IWLSI?\\r\n");
+        QVERIFY(!moduleLink.SendCommand(&port, "AT+IWLCH=1\r"));
+        QCOMPARE(fakes::readFile(transcript), "AT+IWLSI=office\\r\nAT+IWLSI?\\r\nAT+IWLCH=1\\r\n");
 
         // Unplugged after one more command: the next is lost, and so is the device.
         QSignalSpy gone(&server, &PtyServer::vanished);
