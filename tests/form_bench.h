@@ -141,16 +141,9 @@ struct Entries {
     bool accessPoint = true, adHoc = false;
 
     QString text() const {
-        const QStringList fields = {ssid,
-                                    QString::number(security),
-                                    key,
-                                    channel,
-                                    QString::number(accessPoint),
-                                    QString::number(adHoc),
-                                    user,
-                                    domain,
-                                    password,
-                                    port};
+        QStringList fields{ssid, QString::number(security), key, channel};
+        fields << QString::number(accessPoint) << QString::number(adHoc) << user << domain
+               << password << port;
         return fields.join(u'|');
     }
 };

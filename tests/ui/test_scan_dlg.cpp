@@ -1,5 +1,5 @@
-// The network dialog: its rows in damping order, its size at any font, OK without
-// a row, and Refresh on the port that Netsearch opened (through the form).
+// The network dialog: its rows, OK without a row, its size at any font, and Refresh
+// on the port that Netsearch opened (through the form).
 #include "form_bench.h"
 
 #include "link/commands.h"
@@ -30,23 +30,6 @@ QStringList cellTexts(const QTableWidget* list) {
 class TestScanDlg : public QObject {
     Q_OBJECT
 private slots:
-    // Ascending damping, equal ones in the order of the reply.
-    void rowsInDampingOrder() {
-        AdapterBench b;
-        QVERIFY(b.openPort());
-        b.model.setNetworks({"office,AP,00:1A:2B:3C:4D:5E,WPA2_ENT,6,62",
-                             "MAPLE-AP,ADHOC,02:11:22:33:44:55,WEP128,11,48", "a,AP,m,NONE,1,48",
-                             "b,AP,m,WPA,2,-3"});
-        CScanDlg dlg(b.form, b.link, b.prompts, b.log);
-        dlg.OnInitDialog();
-        QCOMPARE(cellTexts(dlg.networkList()),
-                 (QStringList{"b|Access Point|m|2|WPA|-3",
-                              "MAPLE-AP|Ad-hoc|02:11:22:33:44:55|11|WEP128|48",
-                              "a|Access Point|m|1|NONE|48",
-                              "office|Access Point|00:1A:2B:3C:4D:5E|6|WPA2-ENTERPRISE|62"}));
-        QCOMPARE(dlg.refreshButton()->text(), QStringLiteral("Ref&resh"));
-    }
-
     // At a small and a large font: the columns grow with the font, a whole MAC
     // address shows, a cut cell has its text as tooltip, and the dialog stays
     // on the screen with the list taking the room beside the buttons.
@@ -94,13 +77,24 @@ private slots:
         QCOMPARE(list->height(), dlg.height() - dlg.duToPixelsY(14));
     }
 
-    void okWithoutRowStaysOpen() {
+    // Rows in ascending damping, equal ones in the order of the reply; OK without a
+    // marked row says so and stays open.
+    void rowsAndOk() {
         AdapterBench b;
         QVERIFY(b.openPort());
         b.form.controls.m_strSsid = "mine";
+        b.model.setNetworks({"office,AP,00:1A:2B:3C:4D:5E,WPA2_ENT,6,62",
+                             "MAPLE-AP,ADHOC,02:11:22:33:44:55,WEP128,11,48", "a,AP,m,NONE,1,48",
+                             "b,AP,m,WPA,2,-3"});
         CScanDlg dlg(b.form, b.link, b.prompts, b.log);
         dlg.OnInitDialog();
         dlg.show();
+        QCOMPARE(cellTexts(dlg.networkList()),
+                 (QStringList{"b|Access Point|m|2|WPA|-3",
+                              "MAPLE-AP|Ad-hoc|02:11:22:33:44:55|11|WEP128|48",
+                              "a|Access Point|m|1|NONE|48",
+                              "office|Access Point|00:1A:2B:3C:4D:5E|6|WPA2-ENTERPRISE|62"}));
+        QCOMPARE(dlg.refreshButton()->text(), QStringLiteral("Ref&resh"));
         dlg.okButton()->click();
         QVERIFY(dlg.isVisible());
         QCOMPARE(b.prompts.texts(), QStringList{"Nothing has been selected"});
