@@ -1,4 +1,4 @@
-// The log: what an entry writes, where log.txt lives, and what happens when it cannot be written.
+// The log: what an entry writes, where log.txt lives, what happens when it cannot be written.
 
 #include "fakes.h"
 
@@ -33,31 +33,21 @@ private slots:
 
     // "file" is a regular file, so nothing under it can be made, not even by root.
     void location_data() {
-        QTest::addColumn<QString>("dirs");    // program directory|XDG_STATE_HOME|home
-        QTest::addColumn<QString>("logPath"); // empty: the text is lost
-        QTest::addColumn<int>("error");
-        QTest::newRow("program directory") << "bin|state|home"
-                                           << "bin/log.txt" << 0;
-        QTest::newRow("XDG_STATE_HOME") << "file/bin|state|home"
-                                        << "state/velinor/log.txt" << 0;
-        QTest::newRow("home") << "file/bin||home"
-                              << "home/.local/state/velinor/log.txt" << 0;
+        QTest::addColumn<QString>("places"); // program directory|XDG_STATE_HOME|home|log.txt
+        QTest::addColumn<int>("error");      // not 0: the text is lost
+        QTest::newRow("program directory") << "bin|state|home|bin/log.txt" << 0;
+        QTest::newRow("XDG_STATE_HOME") << "file/bin|state|home|state/velinor/log.txt" << 0;
+        QTest::newRow("home") << "file/bin||home|home/.local/state/velinor/log.txt" << 0;
         QTest::newRow("relative XDG_STATE_HOME is ignored")
-            << "file/bin|relative|home"
-            << "home/.local/state/velinor/log.txt" << 0;
-        QTest::newRow("home under a file") << "file/bin||file/home"
-                                           << "" << ENOTDIR;
-        QTest::newRow("no home") << "file||"
-                                 << "" << ENOTDIR;
+            << "file/bin|relative|home|home/.local/state/velinor/log.txt" << 0;
+        QTest::newRow("home under a file") << "file/bin||file/home|" << ENOTDIR;
+        QTest::newRow("no home") << "file|||" << ENOTDIR;
         // Only the state directory is made: a missing program directory stays missing.
-        QTest::newRow("program directory missing, no home") << "missing||"
-                                                            << "" << ENOENT;
-        QTest::newRow("log.txt is a directory") << "dir||home"
-                                                << "" << EISDIR;
+        QTest::newRow("program directory missing, no home") << "missing|||" << ENOENT;
+        QTest::newRow("log.txt is a directory") << "dir||home|" << EISDIR;
     }
     void location() {
-        QFETCH(QString, dirs);
-        QFETCH(QString, logPath);
+        QFETCH(QString, places);
         QFETCH(int, error);
         QTemporaryDir dir;
         const auto in = [&](const QString& name) {
@@ -68,27 +58,27 @@ private slots:
         ManualClock clock;
         RecordingPrompts prompts;
         int switchedOff = 0;
-        const QStringList d = dirs.split('|');
+        const QStringList d = places.split('|');
         LogWriter log(ChooseLogLocation(in(d[0]), in(d[1]), in(d[2])), clock, prompts,
                       [&] { ++switchedOff; });
         QVERIFY(!QFileInfo::exists(in("state")) && !QFileInfo::exists(in("home")));
         for (int i = 0; i < 3; ++i)
             QVERIFY(log.LogTimeStamp() && log.LogWrite("entry\n"));
-        if (logPath.isEmpty()) {
+        if (error) {
             QCOMPARE(prompts.texts(),
                      QStringList{"Log error: " + GetErrorText(error) + "\nLogging disabled."});
             QCOMPARE(prompts.icons(), QStringLiteral("w"));
             QCOMPARE(switchedOff, 1);
             return;
         }
-        QCOMPARE(log.path(), in(logPath));
+        QCOMPARE(log.path(), in(d[3]));
         QCOMPARE(readFile(log.path()), QByteArray("05.12.2012 14:03:11 : entry\n").repeated(3));
         QVERIFY(prompts.shown.isEmpty());
         // Owner only: the log holds keys in plain text, and a directory made for it is private.
         struct stat st {};
         QCOMPARE(::stat(QFile::encodeName(log.path()).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 0777), 0600);
-        if (logPath.startsWith("bin"))
+        if (d[3].startsWith("bin"))
             return;
         QCOMPARE(::stat(QFile::encodeName(QFileInfo(log.path()).path()).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 0777), 0700);

@@ -1,5 +1,4 @@
-// Netsearch through the form on the simulated adapter: the reply -> the rows of the network
-// dialog -> the message -> the form. The reply parser on its own.
+// Netsearch on the simulated adapter: reply -> rows of the dialog -> message -> form. The parser.
 
 #include "form_bench.h"
 
@@ -14,33 +13,29 @@ using namespace velinor::fakes;
 
 using Parts = QList<QByteArray>;
 
-namespace {
-const Parts kNetworks = {
-    "office,AP,00:1A:2B:3C:4D:5E,WPA2,6,62", "harbour,ADHOC,02:11:22:33:44:55,WEP128,3,48",
-    "Guest,AP,00:1A:2B:3C:4D:60,NONE,1,71", "Corp,AP,00:1B:63:84:45:E6,WPA2_ENT,13,-39"};
-} // namespace
-
 class TestScan : public QObject {
     Q_OBJECT
 private slots:
     void netsearch_data() {
-        QTest::addColumn<Parts>("reply"); // empty: the adapter's own
+        QTest::addColumn<Parts>("reply");
         QTest::addColumn<QList<int>>("after");
         QTest::addColumn<QStringList>("rows"); // SSIDs as listed
         QTest::addColumn<QString>("message");  // catalogue id and icon letter
         QTest::addColumn<int>("reads");
-        QTest::addColumn<QString>(
-            "pick"); // the row picked with OK, the form afterwards; empty: Cancel
+        QTest::addColumn<QString>("pick"); // with OK: the form afterwards; empty: Cancel
         const QStringList all = {"Corp", "harbour", "office", "Guest"};
-        const QByteArray full = "AT+IRP20\r\n" + kNetworks.join("\r\n") + "\r\nI/OK\r\n";
+        const QByteArray full = "AT+IRP20\r\noffice,AP,00:1A:2B:3C:4D:5E,WPA2,6,62\r\n"
+                                "harbour,ADHOC,02:11:22:33:44:55,WEP128,3,48\r\n"
+                                "Guest,AP,00:1A:2B:3C:4D:60,NONE,1,71\r\n"
+                                "Corp,AP,00:1B:63:84:45:E6,WPA2_ENT,13,-39\r\nI/OK\r\n";
         const QByteArray x = "AT+IRP20\r\nx,AP,m,WPA2,6,62\r\nI/";
         QTest::newRow("pick ad hoc")
-            << Parts() << QList<int>() << all << "" << 2
+            << Parts{full} << QList<int>{3000} << all << "" << 2
             << "harbour|2|passphrase1|3|0|1|alice|CORP|pw|/dev/ttyACM0|48 db";
         QTest::newRow("pick enterprise")
-            << Parts() << QList<int>() << all << "" << 2
+            << Parts{full} << QList<int>{3000} << all << "" << 2
             << "Corp|6|passphrase1|13|1|0|alice|CORP|pw|/dev/ttyACM0|-39 db";
-        QTest::newRow("cancel") << Parts() << QList<int>() << all << "" << 2 << "";
+        QTest::newRow("cancel") << Parts{full} << QList<int>{3000} << all << "" << 2 << "";
         QTest::newRow("no networks") << Parts{"AT+IRP20\r\nI/OK\r\n"} << QList<int>{3000}
                                      << QStringList() << "523i" << 2 << "";
         QTest::newRow("error") << Parts{"AT+IRP20\r\nI/ERROR\r\n"} << QList<int>{3000}
@@ -81,9 +76,7 @@ private slots:
         Entries typed;
         typed.security = security::kNone;
         b.enter(typed);
-        b.model.setNetworks(kNetworks);
-        if (!reply.isEmpty())
-            b.port.replaceReply(2, reply, after);
+        b.port.replaceReply(2, reply, after);
         b.port.vanishAfterReads("AT+IRP20", 0);
         QStringList listed;
         bool keyEnabled = false;
