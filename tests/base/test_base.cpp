@@ -127,17 +127,18 @@ private slots:
     void settingsWrite() {
         QTemporaryDir dir;
         QVERIFY(writeFile(dir.path() + "/settings.ini",
-                          "; notes\r\n[about]\r\nURL=https://example.org/x\r\n\r\n"
-                          "[Settings]\r\nLOG=1\r\nunknown=keep me\r\n\r\n[other]\r\na=b\r\n"));
+                          ";\r\n[about]\r\nURL=https://example.org/x\r\n\r\n"
+                          "[Settings]\r\n;search=9\r\nLOG=1\r\nx=y\r\n\r\n[other]\r\na=b\r\n"));
         const Settings s(dir.path());
         s.setLog(false);
         s.setSearch(2);
         s.setPort(QStringLiteral("COM3\r\nlog=1"));
         QCOMPARE(readFile(s.path()),
-                 "; notes\r\n[about]\r\nURL=https://example.org/x\r\n\r\n[Settings]\r\nlog=0\r\n"
-                 "unknown=keep me\r\nsearch=2\r\nport=COM3\r\n\r\n[other]\r\na=b\r\n");
+                 ";\r\n[about]\r\nURL=https://example.org/x\r\n\r\n[Settings]\r\n;search=9\r\n"
+                 "log=0\r\nx=y\r\nsearch=2\r\nport=COM3\r\n\r\n[other]\r\na=b\r\n");
         QCOMPARE(s.aboutUrl(), QStringLiteral("https://example.org/x"));
         QCOMPARE(s.port(), QStringLiteral("COM3"));
+        QCOMPARE(s.search(), 2);
     }
 
     void settingsLeadingInt() {

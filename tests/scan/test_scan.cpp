@@ -23,7 +23,7 @@ private slots:
         QTest::addColumn<QString>("message");  // catalogue id and icon letter
         QTest::addColumn<int>("reads");
         QTest::addColumn<QString>("pick"); // with OK: the form afterwards; empty: Cancel
-        const QStringList all = {"Corp", "harbour", "office", "Guest"};
+        const QStringList all = {"Corp", "harbour", "office", "Guest"}; // by damping, -39 first
         const QByteArray full = "AT+IRP20\r\noffice,AP,00:1A:2B:3C:4D:5E,WPA2,6,62\r\n"
                                 "harbour,ADHOC,02:11:22:33:44:55,WEP128,3,48\r\n"
                                 "Guest,AP,00:1A:2B:3C:4D:60,NONE,1,71\r\n"
