@@ -101,9 +101,8 @@ private slots:
         e.addAdapter("/dev/ttyACM2");
         QCOMPARE(portlist::automatic(e), QStringList({"/dev/ttyACM2", "/dev/ttyACM10"}));
         QCOMPARE(portlist::manual(e).join(' '),
-                 "/dev/ttyACM /dev/ttyACM0 /dev/ttyACM1 /dev/ttyACM2 "
-                 "/dev/ttyACM3 /dev/ttyACM10 /dev/ttyS0 /dev/x00a "
-                 "/dev/x0b /dev/x01 /dev/x1");
+                 "/dev/ttyACM /dev/ttyACM0 /dev/ttyACM1 /dev/ttyACM2 /dev/ttyACM3 /dev/ttyACM10 "
+                 "/dev/ttyS0 /dev/x00a /dev/x0b /dev/x01 /dev/x1");
         // The same number: more leading zeros first, either way round.
         QVERIFY(portlist::nameLess("/dev/x01", "/dev/x1") &&
                 !portlist::nameLess("/dev/x1", "/dev/x01"));
