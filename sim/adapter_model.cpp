@@ -89,7 +89,12 @@ void AdapterModel::receive(const QByteArray& bytes) {
             continue;
         }
         m_transcript.append(command);
-        handle(command);
+        if (m_replies.contains(++m_received)) {
+            for (const Part& part : m_replies.take(m_received))
+                queue(part.bytes, m_clock.elapsedMs() + part.afterMs, true);
+        } else {
+            handle(command);
+        }
         if (m_vanishAfter > 0)
             --m_vanishAfter;
     }
@@ -191,13 +196,13 @@ QByteArray AdapterModel::garbage() {
     return bytes;
 }
 
-void AdapterModel::queue(QByteArray reply, qint64 dueMs) {
+void AdapterModel::queue(QByteArray reply, qint64 dueMs, bool whole) {
     if (reply.isEmpty())
         return;
     // The adapter answers one command after the other: nothing overtakes earlier output.
     if (!m_output.isEmpty())
         dueMs = std::max(dueMs, m_output.last().dueMs);
-    const int parts = int(std::min<qsizetype>(m_splitParts, reply.size()));
+    const int parts = whole ? 1 : int(std::min<qsizetype>(m_splitParts, reply.size()));
     if (parts <= 1) {
         m_output.append({dueMs, std::move(reply)});
         return;

@@ -17,6 +17,11 @@ class Clock;
 class AdapterModel {
 public:
     enum class Fault { None, Silent, Error, Garbage };
+    // Bytes of a reply that become due afterMs after the command.
+    struct Part {
+        int afterMs;
+        QByteArray bytes;
+    };
 
     static constexpr int kDefaultKeyDelayMs = 2000;
     static constexpr int kDefaultScanDelayMs = 4000;
@@ -62,6 +67,8 @@ public:
     void setFault(const QByteArray& name, Fault fault);
     // The reply is due ms after the command (instead of the key or scan delay); <0 removes.
     void setDelay(const QByteArray& name, int ms);
+    // The reply to the n-th command received (1 is the first) is these parts instead.
+    void setReply(int command, const QList<Part>& parts) { m_replies[command] = parts; }
     // A reply that holds this many parts arrives in parts gapMs apart.
     void setSplit(int parts, int gapMs);
     // After this many more commands the adapter vanishes (as when unplugged).
@@ -91,7 +98,7 @@ private:
     };
     void handle(const QByteArray& command);
     QByteArray answer(const QByteArray& command, const QByteArray& name);
-    void queue(QByteArray reply, qint64 dueMs);
+    void queue(QByteArray reply, qint64 dueMs, bool whole = false);
     QByteArray garbage();
     void restoreDefaults();
 
@@ -104,6 +111,8 @@ private:
     QList<QByteArray> m_networks;
     QHash<QByteArray, Fault> m_faults;
     QHash<QByteArray, int> m_delays;
+    QHash<int, QList<Part>> m_replies;
+    int m_received = 0;
     int m_splitParts = 1;
     int m_splitGapMs = 0;
     int m_vanishAfter = -1;

@@ -1,7 +1,6 @@
 #pragma once
 
-// The running main form, offscreen, on the simulated adapter in virtual time, behind
-// a port that can replace a reply or unplug the adapter after some reads.
+// The running main form, offscreen, on the simulated adapter in virtual time.
 
 #include "fakes.h"
 
@@ -37,97 +36,6 @@ inline QByteArray garbageBytes(quint32 seed, int length = 64) {
     return bytes;
 }
 
-class TamperedPort : public SerialPort {
-public:
-    TamperedPort(SimSerialPort& inner, AdapterModel& model, ManualClock& clock)
-        : m_inner(inner), m_model(model), m_clock(clock) {}
-
-    // The reply to the command with this number (1 is the first written) becomes
-    // parts[i], due after[i] ms after the write, instead of the adapter's.
-    void replaceReply(int number, const QList<QByteArray>& parts, const QList<int>& after) {
-        m_target = number;
-        m_parts = parts;
-        m_after = after;
-    }
-    // The adapter is unplugged after `reads` reads that follow the first command
-    // beginning with `prefix`.
-    void vanishAfterReads(const QByteArray& prefix, int reads) {
-        m_watchPrefix = prefix;
-        m_vanishReads = reads;
-    }
-    int watchedReads() const { return m_watchedReads; }
-
-    OpenStatus open(const QString& name) override { return m_inner.open(name); }
-    void close() override {
-        m_pending.clear();
-        m_inner.close();
-    }
-    bool isOpen() const override { return m_inner.isOpen(); }
-    qint64 write(const QByteArray& data, int timeoutMs) override {
-        const qint64 n = m_inner.write(data, timeoutMs);
-        if (n > 0 && ++m_written == m_target) {
-            m_model.clearOutput();
-            for (qsizetype i = 0; i < m_parts.size(); ++i)
-                m_pending.append({m_clock.elapsedMs() + m_after.value(i), m_parts[i]});
-        }
-        m_watching = m_watching || (!m_watchPrefix.isEmpty() && data.startsWith(m_watchPrefix));
-        return n;
-    }
-    QByteArray read(qint64 maxBytes, int timeoutMs) override {
-        QByteArray out;
-        if (m_pending.isEmpty() || m_model.vanished()) {
-            out = m_inner.read(maxBytes, timeoutMs);
-        } else {
-            // The read ends when maxBytes are there or the window has run out.
-            qint64 until = m_clock.elapsedMs() + timeoutMs;
-            qint64 bytes = 0;
-            for (const Chunk& c : m_pending)
-                if ((bytes += c.bytes.size()) >= maxBytes) {
-                    until = qMin(until, c.due);
-                    break;
-                }
-            m_clock.pause(int(until - m_clock.elapsedMs()));
-            while (!m_pending.isEmpty() && m_pending.first().due <= m_clock.elapsedMs() &&
-                   out.size() < maxBytes) {
-                Chunk& c = m_pending.first();
-                const qint64 room = maxBytes - out.size();
-                out += c.bytes.left(room);
-                c.bytes.remove(0, room);
-                if (c.bytes.isEmpty())
-                    m_pending.removeFirst();
-            }
-            out += m_inner.read(maxBytes - out.size(), 0); // later replies queue up behind
-        }
-        if (m_watching && ++m_watchedReads == m_vanishReads)
-            m_model.setVanished(true);
-        return out;
-    }
-    void discardInput() override {
-        while (!m_pending.isEmpty() && m_pending.first().due <= m_clock.elapsedMs())
-            m_pending.removeFirst();
-        m_inner.discardInput();
-    }
-    bool readLineSettings(LineSettings& s) override { return m_inner.readLineSettings(s); }
-    bool writeLineSettings(const LineSettings& s) override { return m_inner.writeLineSettings(s); }
-    int lastError() const override { return m_inner.lastError(); }
-    void clearError() override { m_inner.clearError(); }
-
-private:
-    struct Chunk {
-        qint64 due;
-        QByteArray bytes;
-    };
-    SimSerialPort& m_inner;
-    AdapterModel& m_model;
-    ManualClock& m_clock;
-    int m_target = 0, m_written = 0, m_watchedReads = 0, m_vanishReads = -1;
-    QList<QByteArray> m_parts;
-    QList<int> m_after;
-    QList<Chunk> m_pending;
-    QByteArray m_watchPrefix;
-    bool m_watching = false;
-};
-
 constexpr const char* kPortName = "/dev/ttyACM0";
 inline const QByteArray kPem = "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n";
 
@@ -154,7 +62,6 @@ struct FormBench {
     ManualClock clock;
     AdapterModel model{clock};
     SimSerialPort sim{model, clock, QString::fromLatin1(kPortName)};
-    TamperedPort port{sim, model, clock};
     RecordingPrompts prompts;
     FakeLauncher launcher;
     FakePortEnumerator ports;
@@ -178,7 +85,7 @@ struct FormBench {
     start(const QByteArray& ini = "[settings]\nlanguage=10000\nlog=1\nport=/dev/ttyACM0\n") {
         if (!ini.isNull())
             writeFile(iniPath(), ini);
-        services.reset(new Services{clock, port, prompts, launcher, ports, picker, workingDir,
+        services.reset(new Services{clock, sim, prompts, launcher, ports, picker, workingDir,
                                     programDir, dir.path() + QStringLiteral("/sys"), QString(),
                                     QString(), homeDir});
         app = std::make_unique<CSetupApp>(*services);

@@ -49,8 +49,8 @@ QList<QByteArray> commandsOf(QString text) {
 Setup fault(const char* command, Fault f) {
     return [=](FormBench& b) { b.model.setFault(command, f); };
 }
-Setup reply(int number, const QList<QByteArray>& parts, const QList<int>& after) {
-    return [=](FormBench& b) { b.port.replaceReply(number, parts, after); };
+Setup reply(int number, const QList<AdapterModel::Part>& parts) {
+    return [=](FormBench& b) { b.model.setReply(number, parts); };
 }
 const Setup cert = [](FormBench& b) { b.pickCertificate(); };
 
@@ -134,28 +134,29 @@ private slots:
                 (c == 1 ? QString() : QStringLiteral("%1n ").arg(failed[c - 1])) +
                     (c <= 4 ? "28n" : ""),
                 c <= 4 ? kOk : UiText(failed[c - 1], kEnglish),
-                reply(c, {garbageBytes(quint32(c), 32 + 7 * c)}, {0}));
+                reply(c, {{0, garbageBytes(quint32(c), 32 + 7 * c)}}));
         row("WPA2 adhoc", "<|WLCH=6", "11n", "Error occurred while set channel",
             fault("AT+IWLCH", Fault::Error));
         row("WPA2 ap", first(8), "10n", "Error occurred while set key",
             fault("AT+IWPP0", Fault::Error));
         // A command reads once, for 100 ms from 1200 ms after its write; the key wait polls.
-        row("WPA2 ap", kSent, "28n", kOk, reply(5, {"AT+IWLSI=office\r\nI/", "OK\r\n"}, {0, 1300}));
+        row("WPA2 ap", kSent, "28n", kOk,
+            reply(5, {{0, "AT+IWLSI=office\r\nI/"}, {1300, "OK\r\n"}}));
         row("WPA2 ap", first(5), "8n", "Error occurred while set SSID",
-            reply(5, {"AT+IWLSI=office\r\nI/", "OK\r\n"}, {0, 1301}));
+            reply(5, {{0, "AT+IWLSI=office\r\nI/"}, {1301, "OK\r\n"}}));
         // Regression: a status cut in two is still seen during the key wait.
         row("WPA2 ap", kSent, "28n", kOk,
-            reply(8, {"AT+IWPP0=passphrase1\r\nI/", "OK\r\n"}, {2000, 2150}));
+            reply(8, {{2000, "AT+IWPP0=passphrase1\r\nI/"}, {2150, "OK\r\n"}}));
         row("WPA2 ap", first(8), "10n", "Error occurred while set key",
-            reply(8, {"AT+IWPP0=passphrase1\r\nI/ER", "ROR\r\n"}, {2000, 2150}));
+            reply(8, {{2000, "AT+IWPP0=passphrase1\r\nI/ER"}, {2150, "ROR\r\n"}}));
         // Regression: reply bytes beyond one read are thrown away before the next command.
         const QByteArray filler(6000, 'x');
         row("WPA2 ap", kSent, "17n 18n 28n", kOk, [=](FormBench& b) {
-            b.port.replaceReply(2, {"AT+IFD\r\n" + filler + "\r\nI/OK\r\n"}, {0});
+            b.model.setReply(2, {{0, "AT+IFD\r\n" + filler + "\r\nI/OK\r\n"}});
             b.model.setFault("AT+IHIF", Fault::Silent);
         });
         row("WPA2 ap", first(8), "21n", "Timeout occurred while set key", [=](FormBench& b) {
-            b.port.replaceReply(7, {"AT+IWLCH=6\r\nI/OK\r\n" + filler + "I/OK\r\n"}, {0});
+            b.model.setReply(7, {{0, "AT+IWLCH=6\r\nI/OK\r\n" + filler + "I/OK\r\n"}});
             b.model.setFault("AT+IWPP0", Fault::Silent);
         });
         // Regression: long values are sent whole (their echo is longer than one read).
@@ -214,7 +215,7 @@ private slots:
                              const Setup& setup = [](FormBench&) {}) {
             QTest::newRow(name) << held << shown << setup;
         };
-        const auto garbage = [](int n) { return reply(n, {garbageBytes(quint32(n))}, {0}); };
+        const auto garbage = [](int n) { return reply(n, {{0, garbageBytes(quint32(n))}}); };
         row("ad hoc", "!lab|1", "lab|1|k|6|0|1");
         // Regression: only a leading "!" marks an ad hoc network.
         row("Hello! is an access point", "Hello!|5", "Hello!|5|k|6|1|0");
@@ -229,8 +230,8 @@ private slots:
         // Regression: bytes beyond one read are thrown away before the next query.
         row("SSID reply longer than a read", "office|4", "|-1|k|6|1|0", [](FormBench& b) {
             const QByteArray typeReply = "AT+IWST0?\r\n5\r\nI/OK\r\n";
-            b.port.replaceReply(
-                2, {"AT+IWLSI?\r\n" + QByteArray(6000, 'x') + "\r\nI/OK\r\n" + typeReply}, {0});
+            b.model.setReply(
+                2, {{0, "AT+IWLSI?\r\n" + QByteArray(6000, 'x') + "\r\nI/OK\r\n" + typeReply}});
             b.model.setFault("AT+IWST0", Fault::Silent);
         });
     }

@@ -11,14 +11,13 @@
 using namespace velinor;
 using namespace velinor::fakes;
 
-using Parts = QList<QByteArray>;
+using Parts = QList<AdapterModel::Part>;
 
 class TestScan : public QObject {
     Q_OBJECT
 private slots:
     void netsearch_data() {
-        QTest::addColumn<Parts>("reply");
-        QTest::addColumn<QList<int>>("after");
+        QTest::addColumn<Parts>("reply"); // the scan's reply, in parts due ms after the command
         QTest::addColumn<QStringList>("rows"); // SSIDs as listed
         QTest::addColumn<QString>("message");  // catalogue id and icon letter
         QTest::addColumn<int>("reads");
@@ -30,29 +29,27 @@ private slots:
                                 "Corp,AP,00:1B:63:84:45:E6,WPA2_ENT,13,-39\r\nI/OK\r\n";
         const QByteArray x = "AT+IRP20\r\nx,AP,m,WPA2,6,62\r\nI/";
         QTest::newRow("pick ad hoc")
-            << Parts{full} << QList<int>{3000} << all << "" << 2
+            << Parts{{3000, full}} << all << "" << 2
             << "harbour|2|passphrase1|3|0|1|alice|CORP|pw|/dev/ttyACM0|48 db";
         QTest::newRow("pick enterprise")
-            << Parts{full} << QList<int>{3000} << all << "" << 2
+            << Parts{{3000, full}} << all << "" << 2
             << "Corp|6|passphrase1|13|1|0|alice|CORP|pw|/dev/ttyACM0|-39 db";
-        QTest::newRow("cancel") << Parts{full} << QList<int>{3000} << all << "" << 2 << "";
-        QTest::newRow("no networks") << Parts{"AT+IRP20\r\nI/OK\r\n"} << QList<int>{3000}
-                                     << QStringList() << "523i" << 2 << "";
-        QTest::newRow("error") << Parts{"AT+IRP20\r\nI/ERROR\r\n"} << QList<int>{3000}
-                               << QStringList() << "524e" << 2 << "";
+        QTest::newRow("cancel") << Parts{{3000, full}} << all << "" << 2 << "";
+        QTest::newRow("no networks")
+            << Parts{{3000, "AT+IRP20\r\nI/OK\r\n"}} << QStringList() << "523i" << 2 << "";
+        QTest::newRow("error") << Parts{{3000, "AT+IRP20\r\nI/ERROR\r\n"}} << QStringList()
+                               << "524e" << 2 << "";
         QTest::newRow("20000 bytes of garbage, no answer")
-            << Parts{garbageBytes(9, 20000)} << QList<int>{0} << QStringList() << "525e" << 20
-            << "";
+            << Parts{{0, garbageBytes(9, 20000)}} << QStringList() << "525e" << 20 << "";
         // Regression: a reply in several reads is put together.
-        QTest::newRow("answer in the last read")
-            << Parts{full} << QList<int>{41000} << all << "" << 20 << "";
+        QTest::newRow("answer in the last read") << Parts{{41000, full}} << all << "" << 20 << "";
         QTest::newRow("lines cut over three reads")
-            << Parts{full.left(30), full.mid(30, 60), full.mid(90)} << QList<int>{4000, 6000, 8000}
-            << all << "" << 4 << "";
+            << Parts{{4000, full.left(30)}, {6000, full.mid(30, 60)}, {8000, full.mid(90)}} << all
+            << "" << 4 << "";
         QTest::newRow("OK split across two reads")
-            << Parts{x, "OK\r\n"} << QList<int>{0, 3000} << QStringList{"x"} << "" << 2 << "";
+            << Parts{{0, x}, {3000, "OK\r\n"}} << QStringList{"x"} << "" << 2 << "";
         QTest::newRow("I/ERROR beside I/OK")
-            << Parts{x + "ERROR\r\nI/OK\r\n"} << QList<int>{0} << QStringList{"x"} << "" << 1 << "";
+            << Parts{{0, x + "ERROR\r\nI/OK\r\n"}} << QStringList{"x"} << "" << 1 << "";
         // Regression: a reply longer than the buffer shows the networks that fit.
         QByteArray many = "AT+IRP20\r\n";
         QStringList fit;
@@ -63,11 +60,10 @@ private slots:
                 fit << "net" + QString::number(i);
         }
         QTest::newRow("20000 bytes of networks")
-            << Parts{many + "I/OK\r\n"} << QList<int>{0} << fit << "" << 4 << "";
+            << Parts{{0, many + "I/OK\r\n"}} << fit << "" << 4 << "";
     }
     void netsearch() {
         QFETCH(Parts, reply);
-        QFETCH(QList<int>, after);
         QFETCH(QStringList, rows);
         QFETCH(QString, message);
         QFETCH(QString, pick);
@@ -76,8 +72,7 @@ private slots:
         Entries typed;
         typed.security = security::kNone;
         b.enter(typed);
-        b.port.replaceReply(2, reply, after);
-        b.port.vanishAfterReads("AT+IRP20", 0);
+        b.model.setReply(2, reply);
         QStringList listed;
         bool keyEnabled = false;
         b.netsearch([&](CScanDlg& d) {
@@ -97,7 +92,7 @@ private slots:
                                    : QStringList{UiText(message.chopped(1).toInt(), kEnglish)});
         QCOMPARE(b.prompts.icons(), message.right(1));
         QCOMPARE(b.model.transcript(), (QList<QByteArray>{"AT+IBDRF?\r", "AT+IRP20\r"}));
-        QTEST(b.port.watchedReads(), "reads");
+        QTEST(b.sim.readCount() - 1, "reads"); // the probe reads once
         QVERIFY(b.portClosed());
         // Regression: Cancel keeps the security type, a pick keeps the key typed before.
         const auto* damping = qobject_cast<QLabel*>(b.dlg->control(CSetupDlg::IDC_DAMPING));
