@@ -12,8 +12,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -127,18 +125,12 @@ struct FormBench {
     }
     // What the form's fields hold now.
     Entries shown() const {
-        Entries e;
-        e.ssid = edit(CSetupDlg::IDC_SSID)->text();
-        e.security = dlg->securityIndex();
-        e.key = edit(CSetupDlg::IDC_KEY)->text();
-        e.channel = edit(CSetupDlg::IDC_CHANNEL)->text();
-        e.accessPoint = dlg->isAccessPoint();
-        e.adHoc = dlg->isAdHoc();
-        e.user = edit(CSetupDlg::IDC_USER)->text();
-        e.domain = edit(CSetupDlg::IDC_DOMAIN)->text();
-        e.password = edit(CSetupDlg::IDC_PASSWORD)->text();
-        e.port = dlg->selectedPort();
-        return e;
+        const auto text = [this](int id) { return edit(id)->text(); };
+        return {text(CSetupDlg::IDC_SSID),    text(CSetupDlg::IDC_KEY),
+                text(CSetupDlg::IDC_CHANNEL), text(CSetupDlg::IDC_USER),
+                text(CSetupDlg::IDC_DOMAIN),  text(CSetupDlg::IDC_PASSWORD),
+                dlg->selectedPort(),          dlg->securityIndex(),
+                dlg->isAccessPoint(),         dlg->isAdHoc()};
     }
     // Chooses a certificate file with these bytes through the form's button.
     void pickCertificate(const QByteArray& bytes = kPem) {

@@ -20,36 +20,32 @@ private slots:
         QTest::addColumn<Parts>("reply"); // the scan's reply, in parts due ms after the command
         QTest::addColumn<QStringList>("rows"); // SSIDs as listed
         QTest::addColumn<QString>("message");  // catalogue id and icon letter
-        QTest::addColumn<int>("reads");
-        QTest::addColumn<QString>("pick"); // with OK: the form afterwards; empty: Cancel
+        QTest::addColumn<int>("reads");        // after the scan command
+        QTest::addColumn<QString>("pick");     // with OK: the form afterwards; empty: Cancel
         const QStringList all = {"Corp", "harbour", "office", "Guest"}; // by damping, -39 first
         const QByteArray full = "AT+IRP20\r\noffice,AP,00:1A:2B:3C:4D:5E,WPA2,6,62\r\n"
                                 "harbour,ADHOC,02:11:22:33:44:55,WEP128,3,48\r\n"
                                 "Guest,AP,00:1A:2B:3C:4D:60,NONE,1,71\r\n"
                                 "Corp,AP,00:1B:63:84:45:E6,WPA2_ENT,13,-39\r\nI/OK\r\n";
         const QByteArray x = "AT+IRP20\r\nx,AP,m,WPA2,6,62\r\nI/";
-        QTest::newRow("pick ad hoc")
-            << Parts{{3000, full}} << all << "" << 2
-            << "harbour|2|passphrase1|3|0|1|alice|CORP|pw|/dev/ttyACM0|48 db";
-        QTest::newRow("pick enterprise")
-            << Parts{{3000, full}} << all << "" << 2
-            << "Corp|6|passphrase1|13|1|0|alice|CORP|pw|/dev/ttyACM0|-39 db";
-        QTest::newRow("cancel") << Parts{{3000, full}} << all << "" << 2 << "";
-        QTest::newRow("no networks")
-            << Parts{{3000, "AT+IRP20\r\nI/OK\r\n"}} << QStringList() << "523i" << 2 << "";
-        QTest::newRow("error") << Parts{{3000, "AT+IRP20\r\nI/ERROR\r\n"}} << QStringList()
-                               << "524e" << 2 << "";
-        QTest::newRow("20000 bytes of garbage, no answer")
-            << Parts{{0, garbageBytes(9, 20000)}} << QStringList() << "525e" << 20 << "";
+        const auto row = [](const char* name, const Parts& reply, const QStringList& rows,
+                            int reads, const QString& message = {}, const QString& pick = {}) {
+            QTest::newRow(name) << reply << rows << message << reads << pick;
+        };
+        row("pick ad hoc", {{3000, full}}, all, 2, "",
+            "harbour|2|passphrase1|3|0|1|alice|CORP|pw|/dev/ttyACM0|48 db");
+        row("pick enterprise", {{3000, full}}, all, 2, "",
+            "Corp|6|passphrase1|13|1|0|alice|CORP|pw|/dev/ttyACM0|-39 db");
+        row("cancel", {{3000, full}}, all, 2);
+        row("no networks", {{3000, "AT+IRP20\r\nI/OK\r\n"}}, {}, 2, "523i");
+        row("error", {{3000, "AT+IRP20\r\nI/ERROR\r\n"}}, {}, 2, "524e");
+        row("20000 bytes of garbage, no answer", {{0, garbageBytes(9, 20000)}}, {}, 20, "525e");
         // Regression: a reply in several reads is put together.
-        QTest::newRow("answer in the last read") << Parts{{41000, full}} << all << "" << 20 << "";
-        QTest::newRow("lines cut over three reads")
-            << Parts{{4000, full.left(30)}, {6000, full.mid(30, 60)}, {8000, full.mid(90)}} << all
-            << "" << 4 << "";
-        QTest::newRow("OK split across two reads")
-            << Parts{{0, x}, {3000, "OK\r\n"}} << QStringList{"x"} << "" << 2 << "";
-        QTest::newRow("I/ERROR beside I/OK")
-            << Parts{{0, x + "ERROR\r\nI/OK\r\n"}} << QStringList{"x"} << "" << 1 << "";
+        row("answer in the last read", {{41000, full}}, all, 20);
+        row("lines cut over three reads",
+            {{4000, full.left(30)}, {6000, full.mid(30, 60)}, {8000, full.mid(90)}}, all, 4);
+        row("OK split across two reads", {{0, x}, {3000, "OK\r\n"}}, {"x"}, 2);
+        row("I/ERROR beside I/OK", {{0, x + "ERROR\r\nI/OK\r\n"}}, {"x"}, 1);
         // Regression: a reply longer than the buffer shows the networks that fit.
         QByteArray many = "AT+IRP20\r\n";
         QStringList fit;
@@ -59,8 +55,7 @@ private slots:
             if (many.size() <= ModuleLink::kBufferSize)
                 fit << "net" + QString::number(i);
         }
-        QTest::newRow("20000 bytes of networks")
-            << Parts{{0, many + "I/OK\r\n"}} << fit << "" << 4 << "";
+        row("20000 bytes of networks", {{0, many + "I/OK\r\n"}}, fit, 4);
     }
     void netsearch() {
         QFETCH(Parts, reply);
@@ -69,8 +64,7 @@ private slots:
         QFETCH(QString, pick);
         FormBench b;
         b.start();
-        Entries typed;
-        typed.security = security::kNone;
+        const Entries typed{.security = security::kNone};
         b.enter(typed);
         b.model.setReply(2, reply);
         QStringList listed;
