@@ -1,7 +1,5 @@
-// The adapter model's command splitter and its input bound over arbitrary host bytes. The input
-// is a list of steps: a control byte, a length byte and that many bytes. The control byte picks
-// what the step does and how many copies of its bytes are sent, so that short inputs build lines
-// far longer than the model keeps.
+// The adapter model's command splitter and input bound. Steps: control byte (what to do, how many
+// copies: short inputs build lines far longer than the model keeps), length byte, bytes.
 #include "base/clock.h"
 #include "fuzz_check.h"
 #include "sim/adapter_model.h"
@@ -13,8 +11,7 @@ namespace {
 void checkSplit(const QByteArray& input) {
     QByteArray buffer = input;
     const QList<QByteArray> commands = AdapterModel::splitCommands(buffer);
-    // As the adapter takes them: line feeds in front of a command belong to the line end before
-    // it and are dropped; a command runs up to and including its "\r"; the rest waits.
+    // Line feeds in front of a command are dropped; a command ends with its "\r"; the rest waits.
     QList<QByteArray> expected;
     QByteArray current;
     for (const char c : input) {
@@ -40,7 +37,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkSplit(fuzz::bytes(data, size));
     ManualClock clock;
     AdapterModel model(clock);
-    // Bytes the copies may add up to in one input: enough to pass the bound a few times.
     qsizetype budget = 4 * AdapterModel::kMaxPendingInput;
     for (size_t i = 0; i + 2 <= size;) {
         const uint8_t control = data[i];
@@ -48,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         i += 2 + size_t(chunk.size());
         switch (control & 0x07) {
         case 0: {
-            // Many copies at once; copies of whole commands only cost time, long lines are what
-            // the bound is about.
+            // Many copies of a part line: long lines are what the bound is about.
             const qsizetype copies =
                 chunk.contains('\r') ? 1 + (control >> 6) : 1 + qsizetype(control >> 3) * 700;
             const QByteArray many = chunk.repeated(

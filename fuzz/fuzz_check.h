@@ -1,7 +1,6 @@
 #pragma once
 
-// Invariant checks for the fuzz targets: a broken invariant prints where and what, then aborts,
-// so that libFuzzer keeps the input as a crash.
+// A broken invariant prints where and what, then aborts: libFuzzer keeps the input as a crash.
 #include <QByteArray>
 #include <QDir>
 #include <QTemporaryDir>
@@ -32,8 +31,7 @@ inline qint32 clampedInt(const char* text) {
                                         std::numeric_limits<qint32>::max()));
 }
 
-// Writes a file into one directory for the run, in memory where there is one (the settings
-// writer syncs every file it saves); its path.
+// Writes a file into the run's directory (in /dev/shm: the settings writer syncs); its path.
 inline QString scratchFile(const char* name, const QByteArray& content) {
     static const QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
                                        ? QStringLiteral("/dev/shm/velinor-fuzz-XXXXXX")

@@ -1,6 +1,5 @@
-// The settings file reader and writer over an arbitrary file. The whole input is the file; a
-// slice of it, chosen by its first bytes, is the value written back, and its last byte is the
-// text length asked for.
+// The settings file reader and writer: the input is the file; a slice chosen by its first bytes
+// is written back; its last byte is a text length asked for.
 #include "base/ini_file.h"
 #include "fuzz_check.h"
 
@@ -19,9 +18,7 @@ constexpr int kWhole = 1 << 30;
 
 // Sections and keys are the same whatever their case.
 QString id(size_t k) {
-    return QStringLiteral("%1/%2")
-        .arg(QLatin1String(kKeys[k][0]), QLatin1String(kKeys[k][1]))
-        .toLower();
+    return (QString(kKeys[k][0]) + '/' + kKeys[k][1]).toLower();
 }
 
 QString read(const IniFile& ini, size_t k, int limit = kWhole) {
@@ -47,8 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
-    // A value written back reads back up to its first line break (unless blanks end it, which
-    // the reader trims); every other key reads as before.
+    // A value reads back up to its first line break (unless blanks end it); the others as before.
     if (size < 3)
         return 0;
     const size_t which = data[0] % kCount;

@@ -75,11 +75,9 @@ private slots:
                                  "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n"));
     }
 
-    // The command line (options alone: configure P for office; CA a good certificate, LOG a log
-    // file, TTY standard error on a terminal), what the user types at the terminal (null: none),
-    // the adapter's faults (!: error, ?: silent), stored settings and networks, then the exit
-    // code, standard output (JSON compact) and error (in any line order), and the running
-    // settings afterwards.
+    // Arguments (options alone: configure P for office; CA, LOG, TTY: see run()), what is typed at
+    // the terminal (null: none), the adapter's faults (!: error, ?: silent), stored settings and
+    // networks; the exit code, output (JSON compact), error (any line order), running settings.
     void run_data() {
         for (const char* c : {"args", "typed", "model", "code", "out", "err", "running"})
             QTest::addColumn<QString>(c);
@@ -185,6 +183,7 @@ private slots:
         QStringList list = args.split(u' ');
         if (list[0].startsWith(u'-'))
             list = QStringList{"configure", "--port", "P", "--ssid", "office"} + list;
+        // A good certificate, a log file, standard error on a terminal.
         list.replaceInStrings(QStringLiteral("CA"), m_dir.filePath("ca.pem"));
         list.replaceInStrings(QStringLiteral("LOG"), log);
         list.replaceInStrings(QRegularExpression(QStringLiteral("^-q$")),
@@ -247,8 +246,8 @@ private slots:
         QVERIFY(!args.contains("LOG") || fakes::readFile(log).contains(" : * "));
     }
 
-    // Wrong usage, and secrets that cannot be read: arguments => error; (4) is --help,
-    // (5) --version. C stands for the start of a configure command line.
+    // Wrong usage and unreadable secrets: arguments => error; (4) is --help, (5) --version; C is
+    // the start of a configure command line.
     void usage_data() {
         QTest::addColumn<QString>("args");
         QTest::addColumn<QString>("error");
