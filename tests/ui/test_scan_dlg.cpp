@@ -1,5 +1,4 @@
-// The network dialog: its rows, OK without a row, its size at any font, and Refresh
-// on the port that Netsearch opened (through the form).
+// The network dialog: rows, size at any font, OK without a row; Refresh on Netsearch's port.
 #include "form_bench.h"
 
 #include "link/commands.h"
@@ -30,16 +29,16 @@ QStringList cellTexts(const QTableWidget* list) {
 class TestScanDlg : public QObject {
     Q_OBJECT
 private slots:
-    // At a small and a large font: the columns grow with the font, a whole MAC
-    // address shows, a cut cell has its text as tooltip, and the dialog stays
-    // on the screen with the list taking the room beside the buttons.
-    void anyFont_data() {
+    // At a small and a large font: the rows, the columns growing with the font (a whole MAC
+    // address shows, a cut cell has its text as tooltip), the dialog on the screen with the list
+    // beside the buttons; OK without a marked row says so and stays open.
+    void rowsAtAnyFont_data() {
         QTest::addColumn<int>("pointSize");
         QTest::addColumn<bool>("shrunk"); // the template is larger than the screen
         QTest::newRow("7 points") << 7 << false;
         QTest::newRow("20 points") << 20 << true;
     }
-    void anyFont() {
+    void rowsAtAnyFont() {
         QFETCH(int, pointSize);
         QFETCH(bool, shrunk);
         const QFont before = QApplication::font();
@@ -49,11 +48,22 @@ private slots:
         QApplication::setFont(font);
         AdapterBench b;
         QVERIFY(b.openPort());
+        b.form.controls.m_strSsid = "mine";
         const QString ssid(32, u'W');
-        b.model.setNetworks({ssid.toLatin1() + ",AP,00:1A:2B:3C:4D:5E,WPA2,6,62"});
+        b.model.setNetworks({"office,AP,00:1A:2B:3C:4D:5E,WPA2_ENT,6,62",
+                             "MAPLE-AP,ADHOC,02:11:22:33:44:55,WEP128,11,48", "a,AP,m,NONE,1,48",
+                             ssid.toLatin1() + ",AP,00:1A:2B:3C:4D:5E,WPA,2,-3"});
         CScanDlg dlg(b.form, b.link, b.prompts, b.log);
         dlg.OnInitDialog();
+        dlg.show();
         QTableWidget* list = dlg.networkList();
+        // Ascending damping, equal ones in the order of the reply.
+        QCOMPARE(cellTexts(list),
+                 (QStringList{ssid + "|Access Point|00:1A:2B:3C:4D:5E|2|WPA|-3",
+                              "MAPLE-AP|Ad-hoc|02:11:22:33:44:55|11|WEP128|48",
+                              "a|Access Point|m|1|NONE|48",
+                              "office|Access Point|00:1A:2B:3C:4D:5E|6|WPA2-ENTERPRISE|62"}));
+        QCOMPARE(dlg.refreshButton()->text(), QStringLiteral("Ref&resh"));
 
         const int baseX = dlg.duToPixelsX(4);
         QCOMPARE(list->columnWidth(CScanDlg::ColSsid), (200 * baseX + 3) / 6);
@@ -75,39 +85,18 @@ private slots:
         }
         QCOMPARE(dlg.width() - dlg.okButton()->x(), dlg.duToPixelsX(57));
         QCOMPARE(list->height(), dlg.height() - dlg.duToPixelsY(14));
-    }
 
-    // Rows in ascending damping, equal ones in the order of the reply; OK without a
-    // marked row says so and stays open.
-    void rowsAndOk() {
-        AdapterBench b;
-        QVERIFY(b.openPort());
-        b.form.controls.m_strSsid = "mine";
-        b.model.setNetworks({"office,AP,00:1A:2B:3C:4D:5E,WPA2_ENT,6,62",
-                             "MAPLE-AP,ADHOC,02:11:22:33:44:55,WEP128,11,48", "a,AP,m,NONE,1,48",
-                             "b,AP,m,WPA,2,-3"});
-        CScanDlg dlg(b.form, b.link, b.prompts, b.log);
-        dlg.OnInitDialog();
-        dlg.show();
-        QCOMPARE(cellTexts(dlg.networkList()),
-                 (QStringList{"b|Access Point|m|2|WPA|-3",
-                              "MAPLE-AP|Ad-hoc|02:11:22:33:44:55|11|WEP128|48",
-                              "a|Access Point|m|1|NONE|48",
-                              "office|Access Point|00:1A:2B:3C:4D:5E|6|WPA2-ENTERPRISE|62"}));
-        QCOMPARE(dlg.refreshButton()->text(), QStringLiteral("Ref&resh"));
         dlg.okButton()->click();
         QVERIFY(dlg.isVisible());
         QCOMPARE(b.prompts.texts(), QStringList{"Nothing has been selected"});
         QCOMPARE(b.prompts.icons(), QStringLiteral("e"));
-        QCOMPARE(b.form.controls.m_strSsid, QStringLiteral("mine"));
-        QVERIFY(!b.form.dampingShown);
-        dlg.networkList()->selectRow(0);
+        QVERIFY(b.form.controls.m_strSsid == "mine" && !b.form.dampingShown);
+        list->selectRow(0);
         dlg.okButton()->click();
         QVERIFY(!dlg.isVisible());
     }
 
-    // The first scan runs before the dialog is shown; Refresh rescans on the
-    // port opened once.
+    // The first scan runs before the dialog shows; Refresh rescans on the port opened once.
     void firstScanThenRefreshOnTheSamePort() {
         FormBench b;
         b.start();
