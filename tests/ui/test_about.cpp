@@ -1,4 +1,4 @@
-// The About box: its logo (working directory first, then installed) and what a click opens.
+// The About box: its logo and what a click on it opens.
 #include "fakes.h"
 #include "log/log_writer.h"
 #include "ui/about_dlg.h"
@@ -19,7 +19,6 @@ QByteArray bitmap(QSize size) {
     image.fill(Qt::darkBlue);
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "BMP");
     return bytes;
 }
@@ -30,35 +29,58 @@ const QString kDefaultUrl = QStringLiteral("https://www.velinor.example/");
 
 class TestAbout : public QObject {
     Q_OBJECT
-    // A click on the logo's place, as the window system delivers it.
-    static void clickLogo(CAboutDlg& dlg) {
-        QTest::mouseClick(dlg.windowHandle(), Qt::LeftButton, {},
-                          dlg.logo()->geometry().topLeft() + QPoint(2, 2));
-    }
-
 private slots:
-    void logo_data() {
-        QTest::addColumn<QByteArray>("work"); // oem.bmp in the working directory; null: none
-        QTest::addColumn<QByteArray>("data"); // and in the data directory
-        QTest::addColumn<QSize>("shown");     // invalid: no logo
-        QTest::newRow("own size") << bitmap({37, 21}) << QByteArray() << QSize(37, 21);
-        QTest::newRow("installed only") << QByteArray() << bitmap({20, 10}) << QSize(20, 10);
-        QTest::newRow("working directory first")
-            << bitmap({30, 12}) << bitmap({20, 10}) << QSize(30, 12);
-        QTest::newRow("neither") << QByteArray() << QByteArray() << QSize();
-        QTest::newRow("not a bitmap") << QByteArray("BM no picture") << QByteArray() << QSize();
+    // The logo: from the working directory, else the installed one, at its own size; a click on
+    // it opens only web and mail addresses, others are logged; settings.ini is read at each click.
+    void click_data() {
+        QTest::addColumn<QByteArray>("work");      // oem.bmp in the working directory; null: none
+        QTest::addColumn<QByteArray>("installed"); // and in the data directory
+        QTest::addColumn<QSize>("shown");          // invalid: no logo
+        QTest::addColumn<QByteArrayList>("settings"); // before each click; null: no file
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<bool>("logged"); // the last URL, as not opened
+        const auto logo = [](const char* name, const QByteArray& work, const QByteArray& installed,
+                             QSize shown) {
+            QTest::newRow(name) << work << installed << shown << QByteArrayList{QByteArray()}
+                                << (shown.isValid() ? kDefaultUrl : QString()) << false;
+        };
+        logo("own size", bitmap({37, 21}), QByteArray(), QSize(37, 21));
+        logo("installed only", QByteArray(), bitmap({20, 10}), QSize(20, 10));
+        logo("working directory first", bitmap({30, 12}), bitmap({20, 10}), QSize(30, 12));
+        logo("neither", QByteArray(), QByteArray(), QSize());
+        logo("not a bitmap", QByteArray("BM no picture"), QByteArray(), QSize());
+        const auto url = [](const char* url) {
+            return QByteArrayList{"[about]\r\nURL=" + QByteArray(url)};
+        };
+        const auto click = [](const char* name, const QByteArrayList& settings,
+                              const QString& opened, bool logged) {
+            QTest::newRow(name) << bitmap({16, 16}) << QByteArray() << QSize(16, 16) << settings
+                                << opened << logged;
+        };
+        click("https", url("https://ex.example/w"), "https://ex.example/w", false);
+        click("names and scheme in other case", {"[About]\r\nurl=HTTP://ex.example/"},
+              "HTTP://ex.example/", false);
+        click("mailto", url("mailto:a@ex.example"), "mailto:a@ex.example", false);
+        click("file", url("file:///usr/bin/xterm"), "", true);
+        click("no scheme: a path", url("../run.desktop"), "", true);
+        click("empty URL opens nothing", url(""), "", false);
+        click("read at every click",
+              url("https://a.example/") + url("https://b.example/") + QByteArrayList{"[x]"},
+              "https://a.example/ https://b.example/ " + kDefaultUrl, false);
     }
-    void logo() {
+    void click() {
         QFETCH(QByteArray, work);
-        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, installed);
         QFETCH(QSize, shown);
+        QFETCH(QByteArrayList, settings);
+        QFETCH(bool, logged);
         AdapterBench b;
         FakeLauncher launcher;
         QTemporaryDir dataDir;
         if (!work.isNull())
             QVERIFY(writeFile(b.dir.filePath(QStringLiteral("oem.bmp")), work));
-        if (!data.isNull())
-            QVERIFY(writeFile(dataDir.filePath(QStringLiteral("oem.bmp")), data));
+        if (!installed.isNull())
+            QVERIFY(writeFile(dataDir.filePath(QStringLiteral("oem.bmp")), installed));
         CAboutDlg dlg(launcher, b.log, kEnglish, b.dir.path(), nullptr, dataDir.path());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
@@ -69,45 +91,12 @@ private slots:
         QCOMPARE(dlg.logo()->cursor().shape(),
                  shown.isValid() ? Qt::PointingHandCursor : Qt::ArrowCursor);
         QCOMPARE(dlg.cursor().shape(), Qt::ArrowCursor);
-        clickLogo(dlg);
-        QCOMPARE(launcher.opened, shown.isValid() ? QStringList{kDefaultUrl} : QStringList());
-    }
-
-    // Only web and mail addresses open, others are logged; settings.ini is read at each click.
-    void url_data() {
-        QTest::addColumn<QByteArrayList>("settings"); // before each click; null: no file
-        QTest::addColumn<QString>("opened");
-        QTest::addColumn<bool>("logged"); // the last URL, as not opened
-        const auto url = [](const char* url) {
-            return QByteArrayList{"[about]\r\nURL=" + QByteArray(url)};
-        };
-        QTest::newRow("https") << url("https://ex.example/w") << "https://ex.example/w" << false;
-        QTest::newRow("names and scheme in other case")
-            << QByteArrayList{"[About]\r\nurl=HTTP://ex.example/"} << "HTTP://ex.example/" << false;
-        QTest::newRow("mailto") << url("mailto:a@ex.example") << "mailto:a@ex.example" << false;
-        QTest::newRow("file") << url("file:///usr/bin/xterm") << "" << true;
-        QTest::newRow("no scheme: a path") << url("../run.desktop") << "" << true;
-        QTest::newRow("section without the key")
-            << QByteArrayList{"[about]\r\nname=x\r\n"} << kDefaultUrl << false;
-        QTest::newRow("no settings file") << QByteArrayList{QByteArray()} << kDefaultUrl << false;
-        QTest::newRow("empty URL opens nothing") << url("") << "" << false;
-        QTest::newRow("read at every click")
-            << url("https://a.example/") + url("https://b.example/") + QByteArrayList{"[x]"}
-            << "https://a.example/ https://b.example/ " + kDefaultUrl << false;
-    }
-    void url() {
-        QFETCH(QByteArrayList, settings);
-        QFETCH(bool, logged);
-        AdapterBench b;
-        FakeLauncher launcher;
-        QVERIFY(writeFile(b.dir.filePath(QStringLiteral("oem.bmp")), bitmap({16, 16})));
-        CAboutDlg dlg(launcher, b.log, kEnglish, b.dir.path());
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         for (const QByteArray& ini : settings) {
             if (!ini.isNull())
                 QVERIFY(writeFile(b.dir.filePath(QStringLiteral("settings.ini")), ini));
-            clickLogo(dlg);
+            // Where the logo is, as the window system delivers a click.
+            QTest::mouseClick(dlg.windowHandle(), Qt::LeftButton, {},
+                              dlg.logo()->geometry().topLeft() + QPoint(2, 2));
         }
         QTEST(launcher.opened.join(u' '), "opened");
         QVERIFY(launcher.starts.isEmpty());
