@@ -1,7 +1,6 @@
 #pragma once
 
 // A broken invariant prints where and what, then aborts: libFuzzer keeps the input as a crash.
-#include <QByteArray>
 #include <QDir>
 #include <QTemporaryDir>
 

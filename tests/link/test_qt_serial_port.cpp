@@ -44,35 +44,30 @@ struct Pty {
     }
 };
 
-// A read after the adapter's reply has come.
-struct Read {
-    bool thread;  // a thread without event loop waits blocking
-    int first;    // bytes read before, which fills the port's buffer
-    bool discard; // the input thrown away after those
-    int maxBytes;
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(Read)
 
 class TestQtSerialPort : public QObject {
     Q_OBJECT
 private slots:
+    // A read after the adapter's reply has come.
     void read_data() {
-        QTest::addColumn<Read>("r");
-        for (const bool thread : {false, true}) {
-            QTest::addRow("whole reply%s", thread ? ", blocking" : "")
-                << Read{thread, 0, false, 5220};
-            QTest::addRow("read size reached%s", thread ? ", blocking" : "")
-                << Read{thread, 0, false, 8};
-        }
-        QTest::newRow("one byte") << Read{false, 0, false, 1};
-        QTest::newRow("the rest already buffered") << Read{false, 4, false, 18};
-        QTest::newRow("discarded") << Read{false, 4, true, 5220};
+        QTest::addColumn<bool>("thread");  // a thread without event loop waits blocking
+        QTest::addColumn<int>("first");    // bytes read before, which fills the port's buffer
+        QTest::addColumn<bool>("discard"); // the input thrown away after those
+        QTest::addColumn<int>("maxBytes");
+        QTest::newRow("whole reply") << false << 0 << false << 5220;
+        QTest::newRow("whole reply, blocking") << true << 0 << false << 5220;
+        QTest::newRow("read size reached") << false << 0 << false << 8;
+        QTest::newRow("read size reached, blocking") << true << 0 << false << 8;
+        QTest::newRow("one byte") << false << 0 << false << 1;
+        QTest::newRow("the rest already buffered") << false << 4 << false << 18;
+        QTest::newRow("discarded") << false << 4 << true << 5220;
     }
     void read() {
-        QFETCH(Read, r);
+        QFETCH(bool, thread);
+        QFETCH(int, first);
+        QFETCH(bool, discard);
+        QFETCH(int, maxBytes);
         const QByteArray reply = "AT+IBDRF?\r\n9\r\nI/OK\r\n\r\n";
         Pty pty;
         QVERIFY(!pty.name.isEmpty());
@@ -85,21 +80,21 @@ private slots:
                 !pty.send(reply))
                 return;
             QThread::msleep(20);
-            got = r.first ? port.read(r.first, 100) : QByteArray();
-            if (r.discard)
+            got = first ? port.read(first, 100) : QByteArray();
+            if (discard)
                 port.discardInput();
             QElapsedTimer timer;
             timer.start();
-            got += port.read(r.maxBytes, 100);
+            got += port.read(maxBytes, 100);
             took = timer.elapsed();
         };
-        if (r.thread)
+        if (thread)
             std::thread(run).join();
         else
             run();
-        QCOMPARE(got, reply.left(r.discard ? r.first : r.first + r.maxBytes));
+        QCOMPARE(got, reply.left(discard ? first : first + maxBytes));
         // A read that gets all it asked for returns at once, else after the whole window.
-        const bool early = !r.discard && r.first + r.maxBytes <= reply.size();
+        const bool early = !discard && first + maxBytes <= reply.size();
         QVERIFY2(early ? took < 90 : took >= 95 && took < 600, qPrintable(QString::number(took)));
     }
 
