@@ -9,20 +9,19 @@ using namespace velinor;
 
 namespace {
 
-const char* const kKeys[][2] = {
-    {"settings", "language"}, {"settings", "log"}, {"settings", "search"}, {"settings", "port"},
-    {"about", "URL"},         {"Settings", "LOG"}, {"sEtTiNgS", "Port"}};
+const QString kKeys[][2] = {{"settings", "language"}, {"settings", "log"}, {"settings", "search"},
+                            {"settings", "port"},     {"about", "URL"},    {"Settings", "LOG"},
+                            {"sEtTiNgS", "Port"}};
 constexpr size_t kCount = std::size(kKeys);
 const QString kMissing = QStringLiteral("\x01missing");
-constexpr int kWhole = 1 << 30;
 
 // Sections and keys are the same whatever their case.
 QString id(size_t k) {
-    return (QString(kKeys[k][0]) + '/' + kKeys[k][1]).toLower();
+    return (kKeys[k][0] + '/' + kKeys[k][1]).toLower();
 }
 
-QString read(const IniFile& ini, size_t k, int limit = kWhole) {
-    return ini.readString(QLatin1String(kKeys[k][0]), QLatin1String(kKeys[k][1]), kMissing, limit);
+QString read(const IniFile& ini, size_t k, int limit = 1 << 30) {
+    return ini.readString(kKeys[k][0], kKeys[k][1], kMissing, limit);
 }
 
 } // namespace
@@ -33,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QString before[kCount];
     for (size_t k = 0; k < kCount; ++k) {
         const QString whole = before[k] = read(ini, k);
-        const int number = ini.readInt(QLatin1String(kKeys[k][0]), QLatin1String(kKeys[k][1]), -42);
+        const int number = ini.readInt(kKeys[k][0], kKeys[k][1], -42);
         // 0 when the file holds the marker itself.
         FUZZ_CHECK(whole == kMissing ? number == -42 || number == 0
                                      : number == IniFile::leadingInt(whole.toUtf8()));
@@ -49,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     const size_t which = data[0] % kCount;
     const QString value = QString::fromUtf8(content.mid(data[1] % (size + 1), data[2] % 64));
-    if (!ini.writeString(QLatin1String(kKeys[which][0]), QLatin1String(kKeys[which][1]), value))
+    if (!ini.writeString(kKeys[which][0], kKeys[which][1], value))
         return 0;
     const QString firstLine = value.split(QRegularExpression(QStringLiteral("[\r\n]"))).first();
     FUZZ_CHECK(read(ini, which) == firstLine || firstLine != firstLine.trimmed());

@@ -4,8 +4,6 @@
 
 #include <QTest>
 
-#include <sys/stat.h>
-
 using namespace velinor;
 using namespace velinor::fakes;
 
@@ -72,13 +70,12 @@ private slots:
         QCOMPARE(readFile(log.path()), QByteArray("05.12.2012 14:03:11 : entry\n").repeated(3));
         QVERIFY(prompts.shown.isEmpty());
         // Owner only: the log holds keys in plain text, and a directory made for it is private.
-        struct stat st {};
-        QCOMPARE(::stat(QFile::encodeName(log.path()).constData(), &st), 0);
-        QCOMPARE(int(st.st_mode & 0777), 0600);
-        if (d[3].startsWith("bin"))
-            return;
-        QCOMPARE(::stat(QFile::encodeName(QFileInfo(log.path()).path()).constData(), &st), 0);
-        QCOMPARE(int(st.st_mode & 0777), 0700);
+        const auto owner =
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+        QCOMPARE(QFileInfo(log.path()).permissions(), owner);
+        if (!d[3].startsWith("bin"))
+            QCOMPARE(QFileInfo(QFileInfo(log.path()).path()).permissions(),
+                     owner | QFile::ExeOwner | QFile::ExeUser);
     }
 };
 
