@@ -1,7 +1,6 @@
 #pragma once
 
 // A broken invariant prints where and what, then aborts: libFuzzer keeps the input as a crash.
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -30,11 +29,9 @@ inline qint32 clampedInt(const char* text) {
                                         std::numeric_limits<qint32>::max()));
 }
 
-// Writes a file into the run's directory (in /dev/shm: the settings writer syncs); its path.
+// Writes a file into the run's directory, in memory (the settings writer syncs); its path.
 inline QString scratchFile(const char* name, const QByteArray& content) {
-    static const QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
-                                       ? QStringLiteral("/dev/shm/velinor-fuzz-XXXXXX")
-                                       : QDir::tempPath() + QStringLiteral("/velinor-fuzz-XXXXXX"));
+    static const QTemporaryDir dir(QStringLiteral("/dev/shm/velinor-fuzz-XXXXXX"));
     const QString path = dir.filePath(QString::fromLatin1(name));
     QFile file(path);
     FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&

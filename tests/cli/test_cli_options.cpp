@@ -80,7 +80,8 @@ private slots:
         const QString ok = QStringLiteral("P: ok\n");
         const QString saved = QStringLiteral("Settings saved on wireless product\n");
         auto row = [](const char* name, const char* args, const QString& typed, const char* model,
-                      int code, const QString& out, const QString& err, const char* running = "") {
+                      int code, const QString& out, const QString& err = {},
+                      const char* running = "") {
             QTest::newRow(name) << args << typed << model << QString::number(code) << out << err
                                 << running;
         };
@@ -96,28 +97,26 @@ private slots:
             "typed-key", "", 0, ok, saved, "WST0=3 WPP0=typed-key");
         row("progress by steps", "--access-point --security wpa2 --channel 6 --key-file /wpa", n,
             "", 0, ok,
-            "P: 0/10\nP: 1/10\nP: 2/10\nP: 3/10\nP: 4/10\nP: 5/10\nP: 6/10\nP: 7/10\n"
-            "P: 8/10\nP: 9/10\nP: 10/10\n" +
-                saved,
+            "P: 0/10\nP: 1/10\nP: 2/10\nP: 3/10\nP: 4/10\nP: 5/10\nP: 6/10\nP: 7/10\nP: 8/10\n"
+            "P: 9/10\nP: 10/10\nSettings saved on wireless product\n",
             "WST0=4 WPP0=passphrase1");
         row("WPA-ENTERPRISE",
-            "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp "
-            "--password-file /pw --certificate CA --channel 6",
+            "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp --password-file "
+            "/pw --certificate CA --channel 6",
             n, "", 0, ok, saved, "WST0=5 EUSN=corp\\anna");
         row("WPA2-ENTERPRISE, password asked",
-            "-q --access-point --security WPA2-ENTERPRISE --user "
-            "anna --certificate CA --channel 6",
+            "-q --access-point --security WPA2-ENTERPRISE --user anna --certificate CA --channel 6",
             "typed", "", 0, ok, saved, "WST0=6 EUSN=anna");
         row("unreadable certificate",
-            "-q --access-point --security WPA-ENTERPRISE --user anna "
-            "--password-file /pw --certificate /gone --channel 6",
+            "-q --access-point --security WPA-ENTERPRISE --user anna --password-file /pw "
+            "--certificate /gone --channel 6",
             n, "", 1, "", "/gone: cannot be read\nNo valid certificate detected\n");
         row("key file, first line empty",
             "-q --access-point --security WPA2 --channel 6 --key-file /blank", n, "", 1, "",
             "A WPA key must have 8-63 characters\n");
         row("SSID over its limit",
-            "configure --port P --ssid sssssssssssssssssssssssssssssssss -q "
-            "--access-point --security NONE",
+            "configure --port P --ssid sssssssssssssssssssssssssssssssss -q --access-point "
+            "--security NONE",
             n, "", 1, "", "Please enter no more than 32 bytes (UTF-8; ä takes two).\n");
         row("refused by the adapter", "-q --access-point --security NONE --channel 6", n,
             "!AT+IWLSI", 1, "P: Error occurred while set SSID\n",
@@ -131,35 +130,33 @@ private slots:
             "\r\033[KError occurred while set channel\n\rP [###############     ]  77%  \r\033[K");
         // Each port's lines carry its name; a restart would switch the others off.
         row("two ports, one absent",
-            "configure --port P --port /dev/gone --ssid x --ad-hoc "
-            "--security NONE --channel 1 --log LOG",
+            "configure --port P --port /dev/gone --ssid x --ad-hoc --security NONE --channel 1 "
+            "--log LOG",
             n, "", 3, "P: ok\n/dev/gone: Error occured on /dev/gone\n",
-            "P: 0/9\nP: 1/9\nP: 2/9\nP: 3/9\nP: 4/9\nP: 5/9\nP: 6/9\nP: 7/9\nP: 8/9\nP: 9/9\nP: " +
-                saved + "/dev/gone: 0/9\n/dev/gone: Error occured on /dev/gone\n");
+            "P: 0/9\nP: 1/9\nP: 2/9\nP: 3/9\nP: 4/9\nP: 5/9\nP: 6/9\nP: 7/9\nP: 8/9\nP: 9/9\nP: "
+            "Settings saved on wireless product\n/dev/gone: 0/9\n/dev/gone: Error occured on "
+            "/dev/gone\n");
         row("ports --all", "ports --all", n, "", 0,
-            "/dev/ttyACM2 7c5e:0003\n/dev/ttyACM10 7c5e:0003\n/dev/ttyS0\n/dev/ttyUSB0 0403:6001\n",
-            "");
+            "/dev/ttyACM2 7c5e:0003\n/dev/ttyACM10 7c5e:0003\n/dev/ttyS0\n/dev/ttyUSB0 "
+            "0403:6001\n");
         row("ports --all --json", "ports --all --json", n, "", 0,
             R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},{"port":"/dev/ttyACM10",)"
             R"("usbId":"7c5e:0003"},{"port":"/dev/ttyS0","usbId":null},{"port":"/dev/ttyUSB0",)"
-            R"("usbId":"0403:6001"}]})",
-            "");
+            R"("usbId":"0403:6001"}]})");
         row("readout", "readout --port P -q", n, "WLSI=!lab WST0=1 WLCH=11", 0,
-            "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n", "");
+            "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n");
         row("readout --json", "readout --port P --json --log LOG", n, "", 0,
             R"({"accessType":"access-point","channel":0,"port":"P","security":"NONE","ssid":"iChip"})",
             "P: 0/5\nP: 1/5\nP: 2/5\nP: 3/5\nP: 4/5\nP: 5/5\n");
         row("readout unanswered", "readout --port P --json -q", n, "?AT+IWLCH", 1,
-            R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE","ssid":"iChip"})",
-            "");
+            R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE","ssid":"iChip"})");
         row("readout without port", "readout --port /dev/gone", n, "", 3, "",
             "/dev/gone: 0/5\nError occured on /dev/gone\n");
         row("scan", "scan --port P -q --lang de", n,
             "near,ADHOC,02:11:22:33:44:55,WEP,11,40 far,AP,00:1A:2B:3C:4D:01,WPA2_ENT,6,80", 0,
             "SSID\tZugang\tMAC-Adresse\tKanal\tVerschlüsselung\tDämpfung\n"
             "near\tAd-hoc\t02:11:22:33:44:55\t11\tWEP\t40\n"
-            "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n",
-            "");
+            "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n");
         row("scan --json", "scan --port P --json", n, "far,AP,00:1A:2B:3C:4D:01,WPA2,6,80", 0,
             R"({"networks":[{"accessType":"access-point","channel":6,"damping":80,)"
             R"("mac":"00:1A:2B:3C:4D:01","security":"WPA2","ssid":"far"}],"port":"P"})",

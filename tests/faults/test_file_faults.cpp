@@ -4,7 +4,6 @@
 
 #include "base/settings.h"
 
-#include <QFileInfo>
 #include <QTest>
 
 using namespace velinor;
