@@ -43,20 +43,12 @@ public:
     }
 };
 
-// A standard stream in memory.
-struct MemFile {
-    char* data = nullptr;
-    size_t size = 0;
-    FILE* file = open_memstream(&data, &size);
-    ~MemFile() {
-        std::fclose(file);
-        std::free(data);
-    }
-    QString text() {
-        std::fflush(file);
-        return QString::fromUtf8(data, qsizetype(size));
-    }
-};
+// What a standard stream in a temporary file has received.
+QString received(FILE* file) {
+    std::rewind(file);
+    QFile read;
+    return read.open(file, QIODevice::ReadOnly) ? QString::fromUtf8(read.readAll()) : QString();
+}
 
 } // namespace
 
@@ -218,17 +210,18 @@ private slots:
         ports.addPlain("/dev/ttyS0");
         ports.addAdapter("/dev/ttyACM2");
         ports.addUsb("/dev/ttyUSB0", 0x0403, 0x6001);
-        MemFile out, errors;
-        ConsoleOutput console(out.file, errors.file, tty, !parsed.options.quiet);
+        const std::unique_ptr<FILE, int (*)(FILE*)> out(std::tmpfile(), std::fclose),
+            errors(std::tmpfile(), std::fclose);
+        ConsoleOutput console(out.get(), errors.get(), tty, !parsed.options.quiet);
         Environment env{ports,
                         [] { return std::make_unique<SimSerialPort>(*adapter, *clock, "P"); },
                         makeClock, m_dir.filePath("sys"), console};
         QTEST(QString::number(RunCommand(parsed.options, key, password, env)), "code");
-        QString text = out.text();
+        QString text = received(out.get());
         if (text.startsWith(u'{'))
             text = QJsonDocument::fromJson(text.toUtf8()).toJson(QJsonDocument::Compact);
         QTEST(text, "out");
-        QStringList errLines = errors.text().split(u'\n'), wanted = err.split(u'\n');
+        QStringList errLines = received(errors.get()).split(u'\n'), wanted = err.split(u'\n');
         errLines.sort();
         wanted.sort();
         QCOMPARE(errLines, wanted);
