@@ -33,40 +33,28 @@ private slots:
         QVERIFY(!UiText(28, 5, &text) && text.isEmpty() && UiText(28, 5).isEmpty());
     }
 
-    void keyField_data() {
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QList<int>>(
-            "rule"); // key on, enterprise on, key limit, longer keys cleared
-        QTest::newRow("none selected") << -1 << QList<int>{1, 0, 63, -1};
-        QTest::newRow("NONE") << 0 << QList<int>{0, 0, 63, -1};
-        QTest::newRow("WEP") << 1 << QList<int>{1, 0, 10, 10};
-        QTest::newRow("WEP128") << 2 << QList<int>{1, 0, 26, 26};
-        QTest::newRow("WPA2") << 4 << QList<int>{1, 0, 63, -1};
-        QTest::newRow("WPA2-ENTERPRISE") << 6 << QList<int>{0, 1, 63, -1};
-        QTest::newRow("outside the list") << 7 << QList<int>{1, 0, 63, -1};
-    }
+    // Key on, enterprise on, key limit, longer keys cleared, by the security type's index.
     void keyField() {
-        QFETCH(int, index);
-        const FieldRule r = SecurityFieldRule(index);
-        QTEST((QList<int>{r.keyEnabled, r.enterpriseEnabled, r.keyLimit, r.clearKeyLongerThan}),
-              "rule");
+        const auto rule = [](int index) {
+            const FieldRule r = SecurityFieldRule(index);
+            return QList<int>{r.keyEnabled, r.enterpriseEnabled, r.keyLimit, r.clearKeyLongerThan};
+        };
+        QCOMPARE(rule(-1), QList<int>({1, 0, 63, -1})); // none selected
+        QCOMPARE(rule(0), QList<int>({0, 0, 63, -1}));  // NONE
+        QCOMPARE(rule(1), QList<int>({1, 0, 10, 10}));  // WEP
+        QCOMPARE(rule(2), QList<int>({1, 0, 26, 26}));  // WEP128
+        QCOMPARE(rule(4), QList<int>({1, 0, 63, -1}));  // WPA2
+        QCOMPARE(rule(6), QList<int>({0, 1, 63, -1}));  // WPA2-ENTERPRISE
+        QCOMPARE(rule(7), QList<int>({1, 0, 63, -1}));  // outside the list
     }
 
     // The limits count UTF-8 bytes; a cut falls between two letters.
-    void utf8_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("cutAt");
-        QTest::addColumn<QString>("cut");
-        QTest::newRow("ASCII") << "abc" << 2 << "ab";
-        QTest::newRow("two-byte letters") << "ääx" << 3 << "ä";
-        QTest::newRow("four bytes, outside the BMP") << "a\U0001F600" << 4 << "a";
-        QTest::newRow("accent stays with its letter") << "ae\u0301" << 3 << "a";
-        QTest::newRow("nothing fits") << "ä" << 1 << "";
-    }
-    void utf8() {
-        QFETCH(QString, text);
-        QFETCH(int, cutAt);
-        QTEST(Utf8Left(text, cutAt), "cut");
+    void utf8Cut() {
+        QCOMPARE(Utf8Left("abc", 2), "ab");
+        QCOMPARE(Utf8Left("ääx", 3), "ä");
+        QCOMPARE(Utf8Left("a\U0001F600", 4), "a"); // four bytes, outside the BMP
+        QCOMPARE(Utf8Left("ae\u0301", 3), "a");    // the accent stays with its letter
+        QCOMPARE(Utf8Left("ä", 1), "");
     }
 
     // Regression: "*.*" lists every file, also one without a dot in its name.

@@ -127,11 +127,10 @@ private slots:
         QCOMPARE(status.errorText.isEmpty(), code == 0);
         QCOMPARE(second.lastError(), status.errorCode);
         ::close(lockFd);
-        // A closed port fails.
+        // A closed port fails; once the holder has let go, the port opens.
         first.close();
         second.close();
         QVERIFY(second.write("AT+IFD\r", 100) == -1 && second.read(10, 100).isEmpty());
-        // Once the holder has let go, the port opens.
         QCOMPARE(second.open(pty.name).result, OpenResult::Ok);
     }
 };
