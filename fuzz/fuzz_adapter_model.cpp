@@ -6,9 +6,8 @@
 
 using namespace velinor;
 
-namespace {
-
-void checkSplit(const QByteArray& input) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray input = fuzz::bytes(data, size);
     QByteArray buffer = input;
     const QList<QByteArray> commands = AdapterModel::splitCommands(buffer);
     // Line feeds in front of a command are dropped; a command ends with its "\r"; the rest waits.
@@ -26,15 +25,8 @@ void checkSplit(const QByteArray& input) {
         FUZZ_CHECK(c.startsWith(name) && !name.contains('=') && !name.contains('?') &&
                    !name.contains('\r'));
     }
-}
-
-const QByteArray kNames[] = {"AT+IRP20", "AT+IWLSI", "AT+IWST0", "AT+IWLCH", "AT+IWPP0",
-                             "AT+IWKY0", "AT+IFD",   "AT+IDOWN", "AT+IBDRF", "AT+ICA"};
-
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    checkSplit(fuzz::bytes(data, size));
+    static const QByteArray kNames[] = {"AT+IRP20", "AT+IWLSI", "AT+IWST0", "AT+IWLCH", "AT+IWPP0",
+                                        "AT+IWKY0", "AT+IFD",   "AT+IDOWN", "AT+IBDRF", "AT+ICA"};
     ManualClock clock;
     AdapterModel model(clock);
     qsizetype budget = 4 * AdapterModel::kMaxPendingInput;

@@ -58,19 +58,17 @@ private slots:
 
     void logNotWritable_data() {
         QTest::addColumn<bool>("logIsDirectory");
-        QTest::addColumn<bool>("withHome");
-        QTest::addColumn<QString>("reason"); // empty: the log moves to the state directory
-        QTest::newRow("program directory is a regular file") << false << false << "Not a directory";
-        QTest::newRow("log.txt is a directory") << true << true << "Is a directory";
-        QTest::newRow("program directory unwritable, home") << false << true << "";
+        QTest::addColumn<QString>("reason"); // empty: a home, where the log moves to
+        QTest::newRow("program directory is a regular file") << false << "Not a directory";
+        QTest::newRow("log.txt is a directory") << true << "Is a directory";
+        QTest::newRow("program directory unwritable, home") << false << "";
     }
     void logNotWritable() {
         QFETCH(bool, logIsDirectory);
-        QFETCH(bool, withHome);
         QFETCH(QString, reason);
         FormBench b;
         b.programDir = b.dir.path() + QStringLiteral("/bin");
-        if (withHome)
+        if (reason.isEmpty())
             b.homeDir = b.dir.path() + QStringLiteral("/home");
         QVERIFY(logIsDirectory ? QDir().mkpath(b.programDir + QStringLiteral("/log.txt"))
                                : writeFile(b.programDir, "a program, not a directory"));
@@ -112,9 +110,7 @@ private slots:
         QFETCH(bool, refused);
         FormBench b;
         b.start();
-        Entries entries;
-        entries.security = security::kWpaEnterprise;
-        b.enter(entries);
+        b.enter(Entries{.security = security::kWpaEnterprise});
         b.pickCertificate();
         const QString path = b.dir.path() + QStringLiteral("/cert.pem");
         QVERIFY(bytes.isNull() ? QDir().mkdir(path) : writeFile(path, bytes));
