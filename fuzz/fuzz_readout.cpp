@@ -25,7 +25,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(!ssid.startsWith(QLatin1Char('!')) || reply.contains("!!"));
     FUZZ_CHECK(!ssid.toUtf8().contains("I/OK"));
 
-    // Access type.
     const qint32 access = ReadOut::ParseAccessTypeReply(reply);
     FUZZ_CHECK(access >= -1 && access <= 1 && (access == -1) == !reply.contains("I/OK"));
     FUZZ_CHECK(access != 0 || reply.contains('!'));

@@ -65,29 +65,25 @@ private slots:
         QCOMPARE(QtFileFilter(""), "");
     }
 
-    void settingsRead_data() {
-        QTest::addColumn<QByteArray>("file"); // null: no file
-        QTest::addColumn<QString>("read");    // log as a number|log as text|language|search|port
-        QTest::newRow("missing file") << QByteArray() << "0|0|0|1|COMx";
-        QTest::newRow("plain")
-            << QByteArray("[settings]\nlog=1\nlanguage=10000\nsearch=2\nport=/dev/ttyACM0\n")
-            << "1|1|10000|2|/dev/ttyACM0";
-        QTest::newRow("blanks and leading numbers")
-            << QByteArray("[ settings ]\n  log = 2x \nsearch=7abc\nport\n") << "2|2|0|7|COMx";
-        QTest::newRow("port cut to 18")
-            << QByteArray("[settings]\nport=/dev/serial/by-id/usb-long\n")
-            << "0|0|0|1|/dev/serial/by-id/";
-    }
+    // Log as a number|log as text|language|search|port, read from settings.ini (null: none).
     void settingsRead() {
-        QFETCH(QByteArray, file);
-        QTemporaryDir dir;
-        QVERIFY(file.isNull() || writeFile(dir.path() + "/settings.ini", file));
-        const Settings s(dir.path());
-        const QStringList read{QString::number(s.logInt()), s.logText(),
-                               QString::number(s.language()), QString::number(s.search()),
-                               s.port()};
-        QTEST(read.join('|'), "read");
-        QCOMPARE(s.aboutUrl(), QStringLiteral("https://www.velinor.example/"));
+        const auto read = [](const QByteArray& file) {
+            QTemporaryDir dir;
+            const Settings s(dir.path());
+            if (!file.isNull() && !writeFile(s.path(), file))
+                return QString();
+            return QStringList{
+                QString::number(s.logInt()), s.logText(), QString::number(s.language()),
+                QString::number(s.search()), s.port(),    s.aboutUrl()}
+                .join('|');
+        };
+        const QString url = QStringLiteral("|https://www.velinor.example/");
+        QCOMPARE(read({}), "0|0|0|1|COMx" + url);
+        QCOMPARE(read("[settings]\nlog=1\nlanguage=10000\nsearch=2\nport=/dev/ttyACM0\n"),
+                 "1|1|10000|2|/dev/ttyACM0" + url);
+        QCOMPARE(read("[ settings ]\n  log = 2x \nsearch=7abc\nport\n"), "2|2|0|7|COMx" + url);
+        QCOMPARE(read("[settings]\nport=/dev/serial/by-id/usb-long\n"), // cut to 18
+                 "0|0|0|1|/dev/serial/by-id/" + url);
     }
 
     // Regression: a value ends at its first line break, so it cannot add settings of its own.
