@@ -81,6 +81,7 @@ private slots:
             kOk, cert);
         row("NONE adhoc", "<|WLCH=6|WST0=0|WLSI=!office|>");
         row("WPA2 adhoc ch=149", "<|WLCH=149|WST0=4|WPP0=passphrase1|WLSI=!office|>", "5n 28n");
+        row("WPA2 ap ch=20", "<|WLSI=office|WST0=4|WLCH=20|WPP0=passphrase1|>", "5n 28n");
         // The checks, in their order.
         row("WPA2-ENTERPRISE adhoc", "", "34n", "WPA Enterprise and Ad-Hoc selected", cert);
         row("WPA2-ENTERPRISE ap user=", "", "30n", "No Username input", cert);
