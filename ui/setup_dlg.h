@@ -204,6 +204,10 @@ public slots:
     // The Quit button: takes the values and closes only when they are within the limits.
     void OnOK();
 
+public:
+    // Puts text into a field as the program does: whole, even over the field's limit.
+    static void setEditText(QLineEdit* edit, const QString& text);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -218,7 +222,6 @@ private:
     bool takeEdit(QLineEdit* edit, QString& value, int maxChars, bool checkLimits);
     void showValues();
     void fitLabels() const;
-    static void setEditText(QLineEdit* edit, const QString& text);
     void onSecurityIndexChanged(int index);
     void onSecurityEntryChosen(int index);
 
