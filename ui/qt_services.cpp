@@ -30,6 +30,9 @@ void QtPrompts::message(const QString& text, PromptIcon icon) {
     }
     QMessageBox box(boxIcon, QStringLiteral("Velinor"), text, QMessageBox::Ok,
                     QApplication::activeWindow());
+    // A screen reader announces the box by its caption and reads the message
+    // as its description, as well as from the text inside.
+    box.setAccessibleDescription(text);
     box.exec();
 }
 

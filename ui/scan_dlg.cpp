@@ -178,6 +178,9 @@ void CScanDlg::OnInitDialog() {
     m_btnRefresh->setText(UiText(kTextRefresh, m_nLangOffset));
     m_btnCancel->setText(UiText(kTextCancel, m_nLangOffset));
     setWindowTitle(UiText(kTextTitle, m_nLangOffset));
+    // The list has no label of its own: a screen reader names it by the title
+    // it stands under. Its column headers and cells read as they show.
+    m_listNetworks->setAccessibleName(windowTitle());
 
     scanWithWaitCursor();
     FillNetworkList();

@@ -14,7 +14,9 @@
 #include "ui/scan_dlg.h"
 #include "ui/setup_app.h"
 #include "ui/tip_combo_box.h"
+#include "ui/tip_list_ctrl.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -99,6 +101,17 @@ constexpr int kTabOrder[] = {IDC_LANGUAGE,    IDC_PORT,     IDC_NETSEARCH,    ID
                              IDC_CERT_SELECT, IDC_READ_OUT, IDC_CONFIGURE,    IDOK};
 // mutants: on
 
+// The labels and the controls they name (their buddies); a screen reader reads
+// the label as the control's name. The damping label names its value.
+constexpr std::pair<int, int> kBuddies[] = {
+    {IDC_LANGUAGE_LABEL, IDC_LANGUAGE}, {IDC_PORT_LABEL, IDC_PORT},
+    {IDC_SSID_LABEL, IDC_SSID},         {IDC_SECURITY_LABEL, IDC_SECURITY},
+    {IDC_CHANNEL_LABEL, IDC_CHANNEL},   {IDC_KEY_LABEL, IDC_KEY},
+    {IDC_USER_LABEL, IDC_USER},         {IDC_DOMAIN_LABEL, IDC_DOMAIN},
+    {IDC_PASSWORD_LABEL, IDC_PASSWORD}, {IDC_CERT_LABEL, IDC_CERT_SELECT},
+    {IDC_DAMPING_LABEL, IDC_DAMPING},
+};
+
 } // namespace
 
 std::span<const CSetupDlg::TemplateControl> CSetupDlg::formTemplate() {
@@ -122,6 +135,7 @@ CSetupDlg::CSetupDlg(CSetupApp& app, Services& services, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Velinor"));
+    InstallAccessibility();
     m_hIcon = QIcon(QStringLiteral(":/velinor/velinor.png"));
     createControls();
     m_app.setMainWindow(this);
@@ -174,7 +188,7 @@ QWidget* CSetupDlg::createControl(const TemplateControl& row, QWidget* parent) {
     case Kind::TipList: {
         QComboBox* box = row.kind == Kind::PortList  ? new PortComboBox(parent)
                          : row.kind == Kind::TipList ? new CTipComboBox(parent)
-                                                     : new QComboBox(parent);
+                                                     : new LabelledComboBox(parent);
         if (!text.isEmpty())
             box->addItems(text.split(u'\n'));
         widget = box;
@@ -249,6 +263,8 @@ void CSetupDlg::createControls() {
     m_btnConfigure = find<QPushButton>(IDC_CONFIGURE);
     m_btnQuit = find<QPushButton>(IDOK);
     m_keyValidator = m_editKey->findChild<FieldValidator*>();
+    for (const auto& [label, buddy] : kBuddies)
+        find<QLabel>(label)->setBuddy(control(buddy));
 
     // The security types are the selector's entries; none is selected at start.
     for (int i = 0; i < security::kCount; ++i)
@@ -406,6 +422,26 @@ void CSetupDlg::showValues() {
     setEditText(m_editPassword, m_values.m_strPassword);
     setEditText(m_editDomain, m_values.m_strDomain);
     setEditText(m_editSsid, m_values.m_strSsid);
+    updateAccessibleNames();
+}
+
+void CSetupDlg::updateAccessibleNames() {
+    // A control is named by its label; a button or a value beside its label by
+    // both, as the row reads ("Zertifikat auswählen", "Dämpfung 62 db"). Buttons
+    // without a label are named by their own text.
+    for (const auto& [labelId, buddyId] : kBuddies) {
+        QWidget* buddy = control(buddyId);
+        QString name = WithoutMnemonic(find<QLabel>(labelId)->text());
+        QString own;
+        if (const auto* button = qobject_cast<QAbstractButton*>(buddy))
+            own = WithoutMnemonic(button->text());
+        else if (const auto* value = qobject_cast<QLabel*>(buddy))
+            own = value->text();
+        if (!own.isEmpty())
+            name += u' ' + own;
+        SetAccessibleName(buddy, name);
+    }
+    SetAccessibleName(m_comboSecurity->tipList(), m_comboSecurity->accessibleName());
 }
 
 bool CSetupDlg::UpdateData(bool saveAndValidate) {
@@ -516,11 +552,13 @@ void CSetupDlg::onSecurityEntryChosen(int index) {
 // ---- Commands ----
 
 void CSetupDlg::OnConfigure() {
+    SetAccessibleName(m_progress, WithoutMnemonic(m_btnConfigure->text()));
     const BusyScope busy(this, m_progress, m_link);
     m_configure.OnConfigure();
 }
 
 void CSetupDlg::OnReadOut() {
+    SetAccessibleName(m_progress, WithoutMnemonic(m_btnReadOut->text()));
     const BusyScope busy(this, m_progress, m_link);
     ReadOut(*this, m_link, m_app.eventLog(), [this](int attempts) {
         return m_configure.opener().OpenSelectedPort(attempts);
@@ -528,6 +566,7 @@ void CSetupDlg::OnReadOut() {
 }
 
 void CSetupDlg::OnNetsearch() {
+    SetAccessibleName(m_progress, WithoutMnemonic(m_btnNetsearch->text()));
     BusyScope busy(this, m_progress, m_link);
     const auto runDialog =
         ScanDialogRunner(*this, m_link, m_services.prompts, m_app.eventLog(), this);

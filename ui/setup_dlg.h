@@ -6,9 +6,9 @@
 #include "config/certificate.h"
 #include "config/configure.h"
 #include "link/module_link.h"
+#include "ui/accessibility.h"
 #include "ui/qt_translations.h"
 
-#include <QComboBox>
 #include <QDialog>
 #include <QHash>
 #include <QIcon>
@@ -37,10 +37,10 @@ struct Services;
 
 // The port list. It tells before it drops down, so that it can be refilled
 // with the ports of the moment.
-class PortComboBox : public QComboBox {
+class PortComboBox : public LabelledComboBox {
     Q_OBJECT
 public:
-    using QComboBox::QComboBox;
+    using LabelledComboBox::LabelledComboBox;
     void showPopup() override;
 
 signals:
@@ -222,6 +222,8 @@ private:
     bool takeEdit(QLineEdit* edit, QString& value, int maxChars, bool checkLimits);
     void showValues();
     void fitLabels() const;
+    // Names every control for a screen reader by its label as it reads now.
+    void updateAccessibleNames();
     void onSecurityIndexChanged(int index);
     void onSecurityEntryChosen(int index);
 

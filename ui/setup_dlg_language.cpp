@@ -122,8 +122,11 @@ void CSetupDlg::OnSelchangeLanguage() {
 void CSetupDlg::InitToolTips() {
     for (const TipRow& row : kTips) {
         QString text;
-        if (UiText(row.textId, m_nLangOffset, &text))
+        if (UiText(row.textId, m_nLangOffset, &text)) {
             control(row.control)->setToolTip(text);
+            // A screen reader reads the tooltip as the control's description.
+            SetAccessibleDescription(control(row.control), text);
+        }
     }
     for (int i = 0; i < security::kCount; ++i)
         m_comboSecurity->SetItemTip(i, UiText(611 + i, m_nLangOffset));

@@ -10,7 +10,8 @@
 
 namespace velinor {
 
-CTipComboBox::CTipComboBox(QWidget* parent) : QComboBox(parent), m_wndList(new CTipListCtrl(this)) {
+CTipComboBox::CTipComboBox(QWidget* parent)
+    : LabelledComboBox(parent), m_wndList(new CTipListCtrl(this)) {
     updateListSize();
 }
 
@@ -22,7 +23,11 @@ CTipComboBox::~CTipComboBox() {
 }
 
 int CTipComboBox::SetItemTip(int index, const QString& tip) {
-    return m_wndList->SetItemTip(index, tip);
+    const int result = m_wndList->SetItemTip(index, tip);
+    // A screen reader reads the tip as the entry's description.
+    if (result >= 0)
+        setItemData(index, tip, Qt::AccessibleDescriptionRole);
+    return result;
 }
 
 QString CTipComboBox::GetItemTip(int index) const {

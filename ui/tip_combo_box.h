@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QComboBox>
+#include "ui/accessibility.h"
+
 #include <QString>
 
 namespace velinor {
@@ -9,7 +10,7 @@ class CTipListCtrl;
 
 // A combo box whose own drop-down list explains each entry in a tooltip while
 // the user chooses.
-class CTipComboBox : public QComboBox {
+class CTipComboBox : public LabelledComboBox {
     Q_OBJECT
 public:
     explicit CTipComboBox(QWidget* parent = nullptr);
