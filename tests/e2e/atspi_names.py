@@ -39,7 +39,7 @@ def read_form(pyatspi, program, language, workdir):
     proc = subprocess.Popen([program], cwd=workdir, env=env, stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     try:
-        found, deadline = [], time.monotonic() + 12
+        found, deadline = [], time.monotonic() + 20
         while time.monotonic() < deadline and proc.poll() is None:
             found = [c for app in filter(None, pyatspi.Registry.getDesktop(0))
                      if app.get_process_id() == proc.pid for c in focusable(pyatspi, app, [])]
