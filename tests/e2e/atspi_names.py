@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Reads the running velinor over AT-SPI as a screen reader does: every focusable control is
-named by its label, in German and in English. Runs under an X server (xvfb-run) with a D-Bus
-session bus of its own; exits 77 (skipped) only when that bus cannot start."""
-import os, subprocess, sys, tempfile, time
+# Reads the running velinor over AT-SPI as a screen reader does: every focusable control is named
+# by its label, in German and English. Runs under xvfb-run with a D-Bus session bus of its own;
+# exits 77 (skipped) only when that bus cannot start.
+import os, shutil, subprocess, sys, tempfile, time
 
 NAMES = {
     0: ["Sprache", "Serielle Schnittstelle", "Netzsuche", "SSID", "Verschlüsselung", "Kanal",
@@ -45,23 +45,18 @@ def read_form(pyatspi, language, workdir):
 
 
 read_end, write_end = os.pipe()  # a session bus of our own writes its address to the pipe
-try:
-    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write_end}"],
-                           pass_fds=[write_end], stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-except OSError as error:
-    print(f"SKIPPED: the session bus cannot start ({error})")
-    sys.exit(77)
+if not shutil.which("dbus-daemon"):
+    sys.exit(print("SKIPPED: the session bus cannot start (no dbus-daemon)") or 77)
+bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write_end}"],
+                       pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 os.close(write_end)
-with os.fdopen(read_end) as pipe:
-    os.environ["DBUS_SESSION_BUS_ADDRESS"] = pipe.readline().strip()
+os.environ["DBUS_SESSION_BUS_ADDRESS"] = os.fdopen(read_end).readline().strip()
 try:
     import pyatspi  # Debian's python3-pyatspi: missing, the test fails
     try:
         pyatspi.Registry.getDesktop(0).childCount
     except Exception as error:
-        print(f"SKIPPED: the session or accessibility bus cannot start ({error})")
-        sys.exit(77)
+        sys.exit(print(f"SKIPPED: the session or accessibility bus cannot start ({error})") or 77)
     with tempfile.TemporaryDirectory() as workdir:
         failed = [lang for lang in NAMES if not read_form(pyatspi, lang, workdir)]
 finally:
