@@ -1,4 +1,3 @@
-#!/usr/bin/python
 # -*- coding: utf-8 -*-
 # Keeps the adapters of one machine on a network: read out first, program only what differs.
 

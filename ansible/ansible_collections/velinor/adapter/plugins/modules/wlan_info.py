@@ -1,4 +1,3 @@
-#!/usr/bin/python
 # -*- coding: utf-8 -*-
 # What the adapters of one machine hold and which networks they see, as facts.
 
