@@ -61,10 +61,10 @@ class Adapter:
 
 
 class Playbook:
-    """ansible-playbook -vvvv on an inventory of local hosts, one per entry of hosts."""
+    """ansible-playbook (-vvvv) on an inventory of local hosts, one per entry of hosts."""
 
-    def __init__(self, args, work, name, hosts, **variables):
-        self.args, self.work = args, work
+    def __init__(self, args, work, name, hosts, verbosity="-vvvv", **variables):
+        self.args, self.work, self.verbosity = args, work, verbosity
         self.inventory = os.path.join(work, name + ".ini")
         with open(self.inventory, "w") as f:
             f.write("[all]\n")
@@ -78,7 +78,7 @@ class Playbook:
         env = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=self.args.collections, ANSIBLE_NOCOLOR="1",
                    ANSIBLE_HOST_KEY_CHECKING="0", ANSIBLE_LOCAL_TEMP=self.work,
                    ANSIBLE_REMOTE_TMP=os.path.join(self.work, "remote"))
-        command = ["ansible-playbook", "-vvvv", "-f", "16", "-i", self.inventory,
+        command = ["ansible-playbook", self.verbosity, "-f", "16", "-i", self.inventory,
                    os.path.join(os.path.dirname(__file__), playbook)] + list(options)
         for name, value in extra.items():
             command += ["-e", "%s=%s" % (name, value)]

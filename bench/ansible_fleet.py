@@ -1,0 +1,77 @@
+#!/usr/bin/env python3
+"""velinor.adapter on 16 hosts at once (forks 16, one simulated adapter each) against 1 host.
+
+Each host is a local connection with its own velinor-sim (key delay 0, so that a configure
+costs the protocol's floor of about 14 s). Prints the wall times, their ratio (goal: at most
+1.25) and Ansible's overhead: on one host against velinor-cli's own readout, configure and
+readout, and per host added."""
+
+import argparse
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
+                                "ansible"))
+from test_ansible import KEYS, STARTED, Adapter, Playbook, recap  # noqa: E402
+
+
+def fleet_run(args, work, hosts):
+    """Wall seconds of the first playbook run on hosts fresh adapters, one per host."""
+    adapters = [Adapter(args.sim, work, "b%d-%d" % (hosts, i)) for i in range(hosts)]
+    book = Playbook(args, work, "bench%d" % hosts,
+                    dict(("host%02d" % i, [a.link]) for i, a in enumerate(adapters)),
+                    verbosity="-v", key=KEYS[0])
+    start = time.monotonic()
+    output = book.run("fleet.yml")
+    wall = time.monotonic() - start
+    if recap(output) != dict(("host%02d" % i, (1, 0)) for i in range(hosts)):
+        sys.exit("bench: the run on %d hosts did not configure every adapter:\n%s" % (hosts,
+                                                                                    output))
+    return wall
+
+
+def cli_run(args, work):
+    """Wall seconds of velinor-cli's readout, configure and readout on a fresh adapter."""
+    port = Adapter(args.sim, work, "cli").link
+    start = time.monotonic()
+    for command, secret in ((["readout"], None), (["configure", "--ssid", "office",
+                            "--access-point", "--security", "WPA2", "--channel", "6",
+                            "--key-stdin"], KEYS[0] + "\n"), (["readout"], None)):
+        subprocess.run([args.cli] + command + ["--port", port, "--json", "--quiet"], input=secret,
+                       text=True, stdout=subprocess.DEVNULL, check=True)
+    return time.monotonic() - start
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--sim", required=True)
+    parser.add_argument("--collections", required=True)
+    args = parser.parse_args()
+    with tempfile.TemporaryDirectory() as work:
+        try:
+            with open(os.path.join(work, "networks"), "w"):
+                pass
+            cli = cli_run(args, work)
+            one = fleet_run(args, work, 1)
+            sixteen = fleet_run(args, work, 16)
+        finally:
+            for process in STARTED:
+                process.terminate()
+                process.wait()
+    print("| Figure | Measured | Yardstick | Ratio | Target | Met |")
+    print("|---|---|---|---|---|---|")
+    print("| velinor.adapter.wlan: 16 hosts, one adapter each, forks 16 | %.2f s | 1 host %.2f s "
+          "| %.3f | <= 1.25 x one host | %s |" % (sixteen, one, sixteen / one,
+                                                 "yes" if sixteen / one <= 1.25 else ""))
+    print("| Ansible's overhead on 1 host (against velinor-cli's own %.2f s) | %.2f s | | | | |"
+          % (cli, one - cli))
+    print("| Ansible's cost per host added (16 hosts against 1) | %.3f s | | | | |"
+          % ((sixteen - one) / 15))
+
+
+if __name__ == "__main__":
+    main()
