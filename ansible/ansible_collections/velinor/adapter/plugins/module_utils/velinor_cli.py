@@ -42,6 +42,8 @@ class VelinorCli(object):
     def __init__(self, module):
         self.module = module
         params = module.params
+        # Found before any work: a missing program fails the task once, not once per port.
+        self.program = module.get_bin_path(params["cli"], required=True)
         self.common = ["--quiet"]
         if params.get("lang"):
             self.common += ["--lang", params["lang"]]
@@ -52,7 +54,7 @@ class VelinorCli(object):
         """(exit code, JSON document or None, last message on standard error).
 
         A secret goes to standard input as its first line, never onto the command line."""
-        argv = [self.module.params["cli"]] + list(args) + ["--json"] + self.common
+        argv = [self.program] + list(args) + ["--json"] + self.common
         rc, out, err = self.module.run_command(argv, data=secret, check_rc=False)
         try:
             document = json.loads(out) if out.strip() else None
