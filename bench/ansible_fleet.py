@@ -8,6 +8,7 @@ readout, and per host added."""
 
 import argparse
 import os
+import resource
 import subprocess
 import sys
 import tempfile
@@ -19,18 +20,24 @@ from test_ansible import KEYS, STARTED, Adapter, Playbook, recap  # noqa: E402
 
 
 def fleet_run(args, work, hosts):
-    """Wall seconds of the first playbook run on hosts fresh adapters, one per host."""
+    """Wall and CPU seconds of the first playbook run on hosts fresh adapters, one per host."""
     adapters = [Adapter(args.sim, work, "b%d-%d" % (hosts, i)) for i in range(hosts)]
     book = Playbook(args, work, "bench%d" % hosts,
                     dict(("host%02d" % i, [a.link]) for i, a in enumerate(adapters)),
                     verbosity="-v", key=KEYS[0])
-    start = time.monotonic()
+    start, used = time.monotonic(), cpu_seconds()
     output = book.run("fleet.yml")
-    wall = time.monotonic() - start
+    wall, used = time.monotonic() - start, cpu_seconds() - used
     if recap(output) != dict(("host%02d" % i, (1, 0)) for i in range(hosts)):
         sys.exit("bench: the run on %d hosts did not configure every adapter:\n%s" % (hosts,
                                                                                     output))
-    return wall
+    return wall, used
+
+
+def cpu_seconds():
+    """User and system time of every process waited for so far."""
+    usage = resource.getrusage(resource.RUSAGE_CHILDREN)
+    return usage.ru_utime + usage.ru_stime
 
 
 def cli_run(args, work):
@@ -62,6 +69,8 @@ def main():
             for process in STARTED:
                 process.terminate()
                 process.wait()
+    (one, one_cpu), (sixteen, sixteen_cpu) = one, sixteen
+    print("Load average after the runs (1, 5, 15 min): %.2f %.2f %.2f" % os.getloadavg())
     print("| Figure | Measured | Yardstick | Ratio | Target | Met |")
     print("|---|---|---|---|---|---|")
     print("| velinor.adapter.wlan: 16 hosts, one adapter each, forks 16 | %.2f s | 1 host %.2f s "
@@ -71,6 +80,9 @@ def main():
           % (cli, one - cli))
     print("| Ansible's cost per host added (16 hosts against 1) | %.3f s | | | | |"
           % ((sixteen - one) / 15))
+    print("| CPU time of the run (Ansible, Python, velinor-cli): 16 hosts / 1 host | %.1f s / "
+          "%.1f s | | | | |" % (sixteen_cpu, one_cpu))
+    print("| CPU time per host added | %.2f s | | | | |" % ((sixteen_cpu - one_cpu) / 15))
 
 
 if __name__ == "__main__":

@@ -76,7 +76,7 @@ class Playbook:
 
     def run(self, playbook, *options, **extra):
         env = dict(os.environ, ANSIBLE_COLLECTIONS_PATH=self.args.collections, ANSIBLE_NOCOLOR="1",
-                   ANSIBLE_HOST_KEY_CHECKING="0", ANSIBLE_LOCAL_TEMP=self.work,
+                   ANSIBLE_HOST_KEY_CHECKING="0", ANSIBLE_PIPELINING="1", ANSIBLE_LOCAL_TEMP=self.work,
                    ANSIBLE_REMOTE_TMP=os.path.join(self.work, "remote"))
         command = ["ansible-playbook", self.verbosity, "-f", "16", "-i", self.inventory,
                    os.path.join(os.path.dirname(__file__), playbook)] + list(options)
