@@ -103,7 +103,7 @@ private slots:
         row("WPA2-ENTERPRISE, no password",
             "-q --access-point --security WPA2-ENTERPRISE --user "
             "anna --certificate CA --channel 6",
-            n, "", 1, "", "No password input\n");
+            n, "", 1, "", "Password is empty\n");
         row("WPA2-ENTERPRISE, password asked",
             "-q --access-point --security WPA2-ENTERPRISE --user anna --certificate CA --channel 6",
             "typed", "", 0, ok, saved, "WST0=6 EUSN=anna");
