@@ -123,7 +123,7 @@ def main():
             adapter["rc"], adapter["msg"], adapter["networks"] = cli.scan(port)
         return adapter
 
-    adapters = cli.each_port(look, cli.port_list(module.params["port"]))
+    adapters = cli.each_port(look, cli.port_list(module.params["port"], required=False))
     result.update(adapters=adapters, ansible_facts=dict(velinor_adapters=adapters))
     rc = task_code([a["rc"] for a in adapters])
     if rc != EXIT_OK:
