@@ -75,7 +75,7 @@ class VelinorCli(object):
         """The ports given (a path or a list), else every adapter the port search finds;
         none found fails the task when they are required."""
         if given:
-            return given
+            return list(dict.fromkeys(given))  # each port once, in the order given
         found = [p["port"] for p in self.ports()]
         if required and not found:
             self.module.fail_json(msg="velinor-cli found no adapter (USB 7C5E:0003)",

@@ -262,7 +262,9 @@ def main():
             results[reading["port"]] = port_result(reading, "unchanged", reading["settings"])
     if module.check_mode:
         for reading in todo:
-            results[reading["port"]] = port_result(reading, "would_configure", want)
+            expected = dict(reading["settings"] or {})
+            expected.update((name, value) for name, value in want.items() if value is not None)
+            results[reading["port"]] = port_result(reading, "would_configure", expected)
     elif todo:
         results.update((r["port"], r) for r in program(cli, todo, want, params))
 
