@@ -27,8 +27,9 @@ QString UsageText() {
         "                        --security "
         "NONE|WEP|WEP128|WPA|WPA2|WPA-ENTERPRISE|WPA2-ENTERPRISE\n"
         "                        [--channel N] [--key-file FILE | --key-stdin]\n"
-        "                        [--user NAME] [--domain NAME] [--password-file FILE]\n"
-        "                        [--certificate FILE.pem]\n"
+        "                        [--user NAME] [--domain NAME]\n"
+        "                        [--password-file FILE | --password-stdin]\n"
+        "                        [--certificate FILE.pem] [--json]\n"
         "Common options: [--lang de|en] [--log FILE] [--quiet] [--help] [--version]\n"
         "\n"
         "Commands:\n"
@@ -37,7 +38,7 @@ QString UsageText() {
         "  readout    the SSID, security type, channel and access type the adapter holds\n"
         "  scan       the networks in range, lowest damping first\n"
         "  configure  check the settings and program the adapter on every PORT at once,\n"
-        "             one result line per port\n"
+        "             one result line per port (--json: its port, result, code, message)\n"
         "\n"
         "Options:\n"
         "  --port PORT          the adapter's serial port, e.g. /dev/ttyACM0\n"
@@ -50,6 +51,8 @@ QString UsageText() {
         "  --key-stdin          read the key from the first line of standard input\n"
         "  --user, --domain     the enterprise user name and domain\n"
         "  --password-file FILE read the enterprise password from the first line of FILE\n"
+        "  --password-stdin     read the enterprise password from the first line of\n"
+        "                       standard input\n"
         "  --certificate FILE   the enterprise CA certificate (PEM)\n"
         "  --lang de|en         the language of the messages (default: German when LANG\n"
         "                       begins with \"de\", else English)\n"
@@ -105,7 +108,7 @@ const std::map<QString, OptionSpec>& optionSpecs() {
               return QString();
           }}},
         {QStringLiteral("--json"),
-         {false, kForPorts | kForQuery,
+         {false, kForPorts | kForQuery | kForConfigure,
           [](Options& o, const QString&) {
               o.json = true;
               return QString();
@@ -184,7 +187,19 @@ const std::map<QString, OptionSpec>& optionSpecs() {
         {QStringLiteral("--password-file"),
          {true, kForConfigure,
           [](Options& o, const QString& v) {
+              if (o.passwordStdin)
+                  return QStringLiteral("give the password once: --password-file or "
+                                        "--password-stdin");
               return setOnce(o.passwordFile, v, "--password-file");
+          }}},
+        {QStringLiteral("--password-stdin"),
+         {false, kForConfigure,
+          [](Options& o, const QString&) {
+              if (o.passwordStdin || !o.passwordFile.isNull())
+                  return QStringLiteral("give the password once: --password-file or "
+                                        "--password-stdin");
+              o.passwordStdin = true;
+              return QString();
           }}},
         {QStringLiteral("--certificate"),
          {true, kForConfigure,
@@ -225,9 +240,9 @@ QString checkCombination(const Options& o) {
     if (o.keySource != SecretSource::None && !o.needsKey())
         return QStringLiteral("%1 takes no key").arg(security::name(o.security));
     if (!o.isEnterprise() && (!o.user.isNull() || !o.domain.isNull() || !o.passwordFile.isNull() ||
-                              !o.certificateFile.isNull()))
-        return QStringLiteral("--user, --domain, --password-file and --certificate belong to "
-                              "WPA-ENTERPRISE and WPA2-ENTERPRISE");
+                              o.passwordStdin || !o.certificateFile.isNull()))
+        return QStringLiteral("--user, --domain, --password-file, --password-stdin and "
+                              "--certificate belong to WPA-ENTERPRISE and WPA2-ENTERPRISE");
     return {};
 }
 

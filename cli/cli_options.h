@@ -40,6 +40,7 @@ struct Options {
     QString user;
     QString domain;
     QString passwordFile;
+    bool passwordStdin = false;
     QString certificateFile;
 
     // Whether the security type takes a key (WEP to WPA2) or the enterprise credentials.

@@ -316,22 +316,35 @@ int runConfigure(const Options& options, const QString& key, const QString& pass
     int code = kExitOk;
     bool refused = false;
     QString lines;
+    QJsonArray list;
     for (size_t i = 0; i < results.size(); ++i) {
         const PortResult& r = results[i];
         if (work.active && !r.heldLog.isEmpty())
             work.writer.LogWrite(QString::fromUtf8(r.heldLog));
         const bool ok = r.outcome == ConfigureCommand::Outcome::Programmed;
+        const bool portRefused = r.outcome == ConfigureCommand::Outcome::ProgrammingFailed;
         if (!ok) {
-            refused = refused || r.outcome == ConfigureCommand::Outcome::ProgrammingFailed;
+            refused = refused || portRefused;
             code = refused ? kExitRefused : kExitNoPort;
         }
-        lines += options.ports.at(qsizetype(i)) + QStringLiteral(": ") +
-                 (ok                   ? QStringLiteral("ok")
-                  : r.reason.isEmpty() ? QStringLiteral("failed")
-                                       : r.reason.trimmed()) +
-                 u'\n';
+        const QString message = ok                   ? QString()
+                                : r.reason.isEmpty() ? QStringLiteral("failed")
+                                                     : r.reason.trimmed();
+        const QString& port = options.ports.at(qsizetype(i));
+        lines += port + QStringLiteral(": ") + (ok ? QStringLiteral("ok") : message) + u'\n';
+        list.append(QJsonObject{
+            {QStringLiteral("port"), port},
+            {QStringLiteral("result"), ok ? QStringLiteral("ok") : QStringLiteral("failed")},
+            {QStringLiteral("code"), ok            ? kExitOk
+                                     : portRefused ? kExitRefused
+                                                   : kExitNoPort},
+            {QStringLiteral("message"), message},
+        });
     }
-    env.console.out(lines);
+    if (options.json)
+        printJson(env.console, QJsonObject{{QStringLiteral("ports"), list}});
+    else
+        env.console.out(lines);
     return code;
 }
 

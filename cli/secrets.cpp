@@ -135,6 +135,11 @@ bool ReadSecrets(const Options& options, SecretInput& input, QString& key, QStri
         if (!options.passwordFile.isNull()) {
             if (!input.readFileLine(options.passwordFile, password, error))
                 return false;
+        } else if (options.passwordStdin && !input.stdinIsTerminal()) {
+            if (!input.readStdinLine(password)) {
+                error = QStringLiteral("standard input: %1").arg(GetErrorText(errno));
+                return false;
+            }
         } else if (input.stdinIsTerminal() &&
                    !input.askHidden(UiText(kTextPassword, options.language) + QStringLiteral(": "),
                                     password)) {

@@ -96,6 +96,14 @@ private slots:
             "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp --password-file "
             "/pw --certificate CA --channel 6",
             n, "", 0, ok, saved, "WST0=5 EUSN=corp\\anna");
+        row("WPA2-ENTERPRISE, password from stdin",
+            "-q --access-point --security WPA2-ENTERPRISE --user anna --certificate CA --channel 6 "
+            "--password-stdin",
+            n, "", 0, ok, saved, "WST0=6 EUSN=anna");
+        row("WPA2-ENTERPRISE, no password",
+            "-q --access-point --security WPA2-ENTERPRISE --user "
+            "anna --certificate CA --channel 6",
+            n, "", 1, "", "Password is empty\n");
         row("WPA2-ENTERPRISE, password asked",
             "-q --access-point --security WPA2-ENTERPRISE --user anna --certificate CA --channel 6",
             "typed", "", 0, ok, saved, "WST0=6 EUSN=anna");
@@ -128,6 +136,18 @@ private slots:
             "P: 0/9\nP: 1/9\nP: 2/9\nP: 3/9\nP: 4/9\nP: 5/9\nP: 6/9\nP: 7/9\nP: 8/9\nP: 9/9\nP: "
             "Settings saved on wireless product\n/dev/gone: 0/9\n/dev/gone: Error occured on "
             "/dev/gone\n");
+        row("two ports --json, one absent",
+            "configure --port P --port /dev/gone --ssid x --ad-hoc --security NONE --channel 1 "
+            "--json -q",
+            n, "", 3,
+            R"({"ports":[{"code":0,"message":"","port":"P","result":"ok"},{"code":3,)"
+            R"("message":"Error occured on /dev/gone","port":"/dev/gone","result":"failed"}]})",
+            "P: Settings saved on wireless product\n/dev/gone: Error occured on /dev/gone\n");
+        row("configure --json, refused", "-q --json --access-point --security NONE --channel 6", n,
+            "!AT+IWLSI", 1,
+            R"({"ports":[{"code":1,"message":"Error occurred while set SSID","port":"P",)"
+            R"("result":"failed"}]})",
+            "Error occurred while set SSID\n");
         row("ports --all", "ports --all", n, "", 0,
             "/dev/ttyACM2 7c5e:0003\n/dev/ttyACM10 7c5e:0003\n/dev/ttyS0\n/dev/ttyUSB0 "
             "0403:6001\n");
@@ -246,7 +266,11 @@ private slots:
                  "scan --port a --all => --all does not go with scan",
                  "ports --ssid x => --ssid does not go with ports",
                  "ports --lang fr => --lang takes de or en",
-                 "C --json => --json does not go with configure",
+                 "C --all => --all does not go with configure",
+                 "C --ad-hoc --security WPA-ENTERPRISE --password-stdin --password-file /pw => "
+                 "give the password once: --password-file or --password-stdin",
+                 "C --password-file /pw --password-stdin => give the password once: "
+                 "--password-file or --password-stdin",
                  "configure --ssid x --ad-hoc --security NONE => give at least one --port",
                  "C --port /dev/x => port /dev/x given twice",
                  "configure --port= --ssid x => --port is empty",
@@ -261,8 +285,10 @@ private slots:
                  "C --ad-hoc --security NONE --key-stdin => NONE takes no key",
                  "C --ad-hoc --security WPA --key-stdin --key-file /wpa => give the key once: "
                  "--key-file or --key-stdin",
-                 "C --ad-hoc --security WPA2 --certificate x => --user, --domain, --password-file "
-                 "and --certificate belong to WPA-ENTERPRISE and WPA2-ENTERPRISE",
+                 "C --ad-hoc --security WPA2 --password-stdin => --user, --domain, "
+                 "--password-file, "
+                 "--password-stdin and --certificate belong to WPA-ENTERPRISE and "
+                 "WPA2-ENTERPRISE",
                  "C --ad-hoc --security WPA --key-file /nope => /nope: No such file or directory",
                  "C --ad-hoc --security WPA-ENTERPRISE --password-file /gone => /gone: No such "
                  "file or directory",
