@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     // From here on Ctrl+C, SIGTERM and SIGHUP are counted, not fatal: the work stops
     // where it can, the ports are closed and the exit code is 128 + the signal.
-    const StopSignals signals;
+    const StopSignals stopSignals;
     const cli::ParseResult parsed =
         cli::ParseArguments(app.arguments().mid(1), qEnvironmentVariable("LANG"));
     const cli::Options& options = parsed.options;
@@ -45,16 +45,16 @@ int main(int argc, char* argv[]) {
         [] { return std::make_unique<SystemClock>(); },
         QStringLiteral("/sys"),
         console,
-        signals.installed() ? &signals : nullptr,
+        stopSignals.installed() ? &stopSignals : nullptr,
     };
 
     QString key;
     QString password;
     QString error;
-    cli::ConsoleSecretInput input(signals);
+    cli::ConsoleSecretInput input(stopSignals);
     if (options.command == cli::Command::Configure &&
         !cli::ReadSecrets(options, input, key, password, error)) {
-        if (signals.level() > 0)
+        if (stopSignals.level() > 0)
             return cli::StoppedAtQuestion(options, env);
         std::fprintf(stderr, "velinor-cli: %s\n", qPrintable(error));
         return cli::kExitUsage;

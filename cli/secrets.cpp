@@ -21,16 +21,16 @@ constexpr int kTextPassword = 513;
 // A key or password file is read no further than this.
 constexpr qint64 kMaxSecretFile = 64 * 1024;
 
-// One line typed at the terminal, read byte by byte beside the signals' pipe, so that a
+// One line typed at the terminal, read byte by byte beside the pipe of the stop signals, so that a
 // signal ends the question (and the terminal gets its echo back) instead of the program.
-bool readLineFromTerminal(const StopSignals& signals, QString& line) {
+bool readLineFromTerminal(const StopSignals& stopSignals, QString& line) {
     QByteArray bytes;
     for (;;) {
-        if (signals.level() > 0) {
+        if (stopSignals.level() > 0) {
             errno = EINTR;
             return false;
         }
-        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {signals.wakeFd(), POLLIN, 0}};
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {stopSignals.wakeFd(), POLLIN, 0}};
         if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1) < 0) {
             if (errno == EINTR)
                 continue;
@@ -89,8 +89,6 @@ bool ConsoleSecretInput::readStdinLine(QString& line) {
 }
 
 bool ConsoleSecretInput::askHidden(const QString& prompt, QString& answer) {
-    std::fputs(prompt.toUtf8().constData(), stderr);
-    std::fflush(stderr);
     termios saved{};
     const bool haveTerminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
     if (haveTerminal) {
@@ -99,6 +97,9 @@ bool ConsoleSecretInput::askHidden(const QString& prompt, QString& answer) {
         quiet.c_lflag |= ECHONL;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
+    // The question shows once the echo is off.
+    std::fputs(prompt.toUtf8().constData(), stderr);
+    std::fflush(stderr);
     // Ctrl+C at the question ends the read (the signals are caught): the echo comes back here.
     const bool ok = haveTerminal ? readLineFromTerminal(m_signals, answer) : readLineFromStdin(answer);
     if (haveTerminal) {

@@ -29,7 +29,7 @@ public:
 // signals comes (errno EINTR).
 class ConsoleSecretInput : public SecretInput {
 public:
-    explicit ConsoleSecretInput(const StopSignals& signals) : m_signals(signals) {}
+    explicit ConsoleSecretInput(const StopSignals& stopSignals) : m_signals(stopSignals) {}
     bool stdinIsTerminal() const override;
     bool readStdinLine(QString& line) override;
     bool askHidden(const QString& prompt, QString& answer) override;
