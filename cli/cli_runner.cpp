@@ -67,11 +67,12 @@ QString stoppedUnchangedText(int language) {
 }
 
 QString finishingText(int language) {
-    return tr(language,
-              "already reset to factory defaults: its programming is being finished, so that it "
-              "is not left unconfigured (a second Ctrl+C stops at once)",
-              "bereits auf Werkseinstellungen zurückgesetzt: die Programmierung wird zu Ende "
-              "geführt, damit es nicht unkonfiguriert bleibt (ein zweites Strg+C bricht sofort ab)");
+    return tr(
+        language,
+        "already reset to factory defaults: its programming is being finished, so that it "
+        "is not left unconfigured (a second Ctrl+C stops at once)",
+        "bereits auf Werkseinstellungen zurückgesetzt: die Programmierung wird zu Ende "
+        "geführt, damit es nicht unkonfiguriert bleibt (ein zweites Strg+C bricht sofort ab)");
 }
 
 QString stoppedMidSequenceText(int language, int step, int steps, const QByteArray& command) {
@@ -178,9 +179,9 @@ struct Session {
     bool stopped(const Environment& env, int language) {
         if (!stopAsked(env))
             return false;
-        prompts.message(QStringLiteral("%1: %2").arg(form.selectedPort(),
-                                                     stoppedQueryText(language)),
-                        PromptIcon::None);
+        prompts.message(
+            QStringLiteral("%1: %2").arg(form.selectedPort(), stoppedQueryText(language)),
+            PromptIcon::None);
         work.log.entry({stopCause(env), QStringLiteral(": "), form.selectedPort(),
                         QStringLiteral(": "), stoppedQueryText(language), QStringLiteral("\n")});
         return true;
@@ -341,8 +342,7 @@ PortResult configurePort(const Options& options, const QString& portName, int in
     command.restart().setEnabled(!several);
     const int lang = options.language;
     auto tell = [&](const QString& text) {
-        prompts.message(several ? text : portName + QStringLiteral(": ") + text,
-                        PromptIcon::None);
+        prompts.message(several ? text : portName + QStringLiteral(": ") + text, PromptIcon::None);
         work.log.entry({stopCause(env), QStringLiteral(": "), portName, QStringLiteral(": "), text,
                         QStringLiteral("\n")});
     };
@@ -353,8 +353,7 @@ PortResult configurePort(const Options& options, const QString& portName, int in
     if (result.outcome == ConfigureCommand::Outcome::Stopped)
         tell(stoppedUnchangedText(lang));
     else if (result.outcome == ConfigureCommand::Outcome::StoppedMidSequence)
-        tell(stoppedMidSequenceText(lang, link.stepsDone(), link.stepsTotal(),
-                                    link.lastCommand()));
+        tell(stoppedMidSequenceText(lang, link.stepsDone(), link.stepsTotal(), link.lastCommand()));
     result.reason = prompts.lastText();
     result.heldLog = work.held;
     return result;
@@ -419,9 +418,10 @@ int runConfigure(const Options& options, const QString& key, const QString& pass
         const QString own = options.ports.at(qsizetype(i)) + QStringLiteral(": ");
         if (!several && reason.startsWith(own))
             reason = reason.mid(own.size());
-        lines += own + (ok                 ? QStringLiteral("ok")
-                        : reason.isEmpty() ? QStringLiteral("failed")
-                                           : reason) +
+        lines += own +
+                 (ok                 ? QStringLiteral("ok")
+                  : reason.isEmpty() ? QStringLiteral("failed")
+                                     : reason) +
                  u'\n';
     }
     env.console.out(lines);
@@ -452,10 +452,10 @@ int StoppedAtQuestion(const Options& options, Environment& env) {
     const std::unique_ptr<Clock> clock = env.makeClock();
     ConsolePrompts prompts(env.console, QString());
     WorkLog work(options, *clock, prompts, false);
-    const QString text = tr(options.language,
-                            "stopped at the question for the key: no adapter was touched",
-                            "bei der Frage nach dem Schlüssel abgebrochen: kein WLAN-Produkt "
-                            "wurde angesprochen");
+    const QString text =
+        tr(options.language, "stopped at the question for the key: no adapter was touched",
+           "bei der Frage nach dem Schlüssel abgebrochen: kein WLAN-Produkt "
+           "wurde angesprochen");
     prompts.message(text, PromptIcon::None);
     work.log.entry({stopCause(env), QStringLiteral(": "), text, QStringLiteral("\n")});
     return exitCodeAfter(env, kExitUsage);

@@ -101,7 +101,8 @@ bool ConsoleSecretInput::askHidden(const QString& prompt, QString& answer) {
     std::fputs(prompt.toUtf8().constData(), stderr);
     std::fflush(stderr);
     // Ctrl+C at the question ends the read (the signals are caught): the echo comes back here.
-    const bool ok = haveTerminal ? readLineFromTerminal(m_signals, answer) : readLineFromStdin(answer);
+    const bool ok =
+        haveTerminal ? readLineFromTerminal(m_signals, answer) : readLineFromStdin(answer);
     if (haveTerminal) {
         const int readErrno = errno;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);

@@ -28,10 +28,10 @@ public:
                      const QString& sysfsRoot);
 
     enum class Outcome {
-        Programmed,        // programmed and told to restart
-        PortFailed,        // no port selected, or it could not be opened and probed
-        ProgrammingFailed, // the adapter refused a step or did not answer it
-        Stopped,           // a stop was requested before the factory reset: adapter unchanged
+        Programmed,         // programmed and told to restart
+        PortFailed,         // no port selected, or it could not be opened and probed
+        ProgrammingFailed,  // the adapter refused a step or did not answer it
+        Stopped,            // a stop was requested before the factory reset: adapter unchanged
         StoppedMidSequence, // stopped a second time after the reset: it must be configured again
     };
 

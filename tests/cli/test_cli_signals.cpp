@@ -30,7 +30,8 @@ struct Trigger {
 };
 
 struct Case {
-    Case(QString n, int p, QList<Trigger> t) : name(std::move(n)), ports(p), triggers(std::move(t)) {}
+    Case(QString n, int p, QList<Trigger> t)
+        : name(std::move(n)), ports(p), triggers(std::move(t)) {}
     QString name;
     int ports;
     QList<Trigger> triggers;
@@ -58,13 +59,25 @@ bool echoOn(int fd) {
 bool start(Case& c) {
     for (int i = 0; i < c.ports; ++i) {
         c.sims.push_back(std::make_unique<QProcess>());
-        c.sims.back()->start(VELINOR_SIM, {"--key-delay", "0", "--transcript", c.file(QString::number(i))});
+        c.sims.back()->start(VELINOR_SIM,
+                             {"--key-delay", "0", "--transcript", c.file(QString::number(i))});
         if (!c.sims.back()->waitForReadyRead(10000))
             return false;
         c.paths << QString::fromUtf8(c.sims.back()->readLine().trimmed());
     }
-    QStringList args{"configure", "--ssid", "office", "--access-point", "--security", "WPA2",
-                     "--channel", "6", "--quiet", "--lang", c.askKey() ? "de" : "en", "--log", c.file("log")};
+    QStringList args{"configure",
+                     "--ssid",
+                     "office",
+                     "--access-point",
+                     "--security",
+                     "WPA2",
+                     "--channel",
+                     "6",
+                     "--quiet",
+                     "--lang",
+                     c.askKey() ? "de" : "en",
+                     "--log",
+                     c.file("log")};
     for (const QString& path : c.askKey() ? QStringList{"/dev/null"} : c.paths)
         args << "--port" << path;
     if (!c.askKey() && fakes::writeFile(c.file("key"), "passphrase1\n"))
@@ -105,8 +118,8 @@ bool done(Case& c) {
             due = due && c.transcript(i).contains(t.when);
         if (due) {
             c.echoOffAtQuestion = !echoOn(c.slave);
-            if (t.signal == 0)
-                [[maybe_unused]] const ssize_t n = ::write(c.master, "\x03", 1);
+            if (t.signal == 0) [[maybe_unused]]
+                const ssize_t n = ::write(c.master, "\x03", 1);
             else
                 ::kill(c.pid, t.signal);
             ++c.next;
@@ -133,7 +146,8 @@ private slots:
         std::vector<std::unique_ptr<Case>> cases;
         for (const int n : {1, 4}) {
             // The probe has gone out; the reset follows 1.2 s later.
-            for (const auto& [name, triggers] : std::initializer_list<std::pair<const char*, QList<Trigger>>>{
+            for (const auto& [name, triggers] :
+                 std::initializer_list<std::pair<const char*, QList<Trigger>>>{
                      {"before the reset", {{"AT+IBDRF?", n == 1 ? 0 : SIGHUP}}},
                      {"after the reset", {{"AT+IFD", SIGTERM}}},
                      {"a second Ctrl+C", {{"AT+IFD", 0}, {"AT+IWLSI", 0}}}})
@@ -177,7 +191,8 @@ private slots:
                 if (c->name == "before the reset") {
                     QVERIFY2(!transcript.contains("AT+IFD"), transcript.constData());
                 } else if (c->name == "after the reset") {
-                    QVERIFY2(transcript.endsWith("AT+IBRM=2\\r\nAT+IDOWN\\r\n"), transcript.constData());
+                    QVERIFY2(transcript.endsWith("AT+IBRM=2\\r\nAT+IDOWN\\r\n"),
+                             transcript.constData());
                     message = finishing;
                     wanted = "ok";
                 } else {

@@ -148,8 +148,18 @@ private slots:
         QFETCH(int, commands);
         QFETCH(QString, result);
         QFETCH(QStringList, messages);
-        QStringList args{"configure", "--ssid", "office", "--access-point", "--security", "WPA2",
-                         "--channel", "6", "--lang", "en", "--quiet", "--log",
+        QStringList args{"configure",
+                         "--ssid",
+                         "office",
+                         "--access-point",
+                         "--security",
+                         "WPA2",
+                         "--channel",
+                         "6",
+                         "--lang",
+                         "en",
+                         "--quiet",
+                         "--log",
                          m_dir.filePath("log.txt")};
         for (int i = 0; i < ports; ++i)
             args << "--port" << QStringLiteral("/dev/ttyACM%1").arg(i);
@@ -173,18 +183,15 @@ private slots:
                 return std::make_unique<ManualClock>();
             return std::make_unique<ThreadClock>();
         };
-        Environment env{enumerator,
-                        [&] { return std::make_unique<FleetPort>(fleet); },
-                        makeClock,
-                        m_dir.filePath("sys"),
-                        console,
-                        &stop};
+        Environment env{enumerator, [&] { return std::make_unique<FleetPort>(fleet); },
+                        makeClock,  m_dir.filePath("sys"),
+                        console,    &stop};
         const int code = RunCommand(parsed.options, "passphrase1", QString(), env);
 
-        const QList<QByteArray> all{"AT+IBDRF?\r",  "AT+IFD\r",          "AT+IHIF=4\r",
-                                    "AT+IBDRF=9\r", "AT+IWLSI=office\r", "AT+IWST0=4\r",
-                                    "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r", "AT+IBRM=2\r",
-                                    "AT+IDOWN\r"};
+        const QList<QByteArray> all{
+            "AT+IBDRF?\r",       "AT+IFD\r",     "AT+IHIF=4\r",  "AT+IBDRF=9\r",
+            "AT+IWLSI=office\r", "AT+IWST0=4\r", "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r",
+            "AT+IBRM=2\r",       "AT+IDOWN\r"};
         const QStringList log = fakes::logLines(fakes::readFile(m_dir.filePath("log.txt")));
         QString wantOut;
         QStringList wantErr;
@@ -197,8 +204,8 @@ private slots:
             for (const QString& m : quiet ? QStringList{kUnchanged} : messages) {
                 // One port's own message comes without its name, a stop's always with it.
                 wantErr << (ports == 1 && m == kSaved ? m : port + ": " + m);
-                QVERIFY(m == kSaved || log.contains(StopSignals::name(signal) + ": " + port +
-                                                    ": " + m));
+                QVERIFY(m == kSaved ||
+                        log.contains(StopSignals::name(signal) + ": " + port + ": " + m));
             }
         }
         QCOMPARE(received(out.get()), wantOut);
