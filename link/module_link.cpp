@@ -9,7 +9,7 @@ namespace velinor {
 namespace {
 
 // A pause is cut into slices of this length while a stop may be requested.
-constexpr int kStopSliceMs = 50;
+constexpr int kStopSliceMs = 100;
 
 // The command without its value and line end: never a key in a message.
 QByteArray commandName(const QByteArray& command) {

@@ -8,6 +8,7 @@
 #include "cli/console_output.h"
 #include "fakes.h"
 
+#include <QJsonDocument>
 #include <QTest>
 
 #include <csignal>
@@ -98,6 +99,43 @@ QString received(FILE* file) {
     return QString::fromUtf8(bytes);
 }
 
+// velinor-cli run on these arguments (in English, quiet, with a log) against the fleet.
+struct Run {
+    ParseResult parsed;
+    Fleet::Shared fleet;
+    ScheduledStop stop;
+    QString out, err;
+    int code;
+    Run(QStringList args, QList<int> atMs, int signal, int silent, const QTemporaryDir& dir) {
+        args << "--lang"
+             << "en"
+             << "--quiet"
+             << "--log" << dir.filePath("log");
+        QFile::remove(dir.filePath("log"));
+        parsed = ParseArguments(args, QString());
+        fleet.silent = silent >= 0 ? parsed.options.ports[silent] : QString();
+        stop.atMs = std::move(atMs);
+        stop.sig = signal;
+        fakes::FakePortEnumerator enumerator;
+        const std::unique_ptr<FILE, int (*)(FILE*)> o(std::tmpfile(), std::fclose),
+            e(std::tmpfile(), std::fclose);
+        ConsoleOutput console(o.get(), e.get(), false, false);
+        std::atomic<int> clocks{0};
+        // The first clock of configure is that of the checks, on no port.
+        auto makeClock = [&]() -> std::unique_ptr<Clock> {
+            if (clocks++ == 0 && parsed.options.command == Command::Configure)
+                return std::make_unique<ManualClock>();
+            return std::make_unique<ThreadClock>();
+        };
+        Environment env{enumerator, [&] { return std::make_unique<FleetPort>(fleet); },
+                        makeClock,  dir.filePath("sys"),
+                        console,    &stop};
+        code = RunCommand(parsed.options, "passphrase1", QString(), env);
+        out = received(o.get());
+        err = received(e.get());
+    }
+};
+
 const QString kFinishing = QStringLiteral(
     "already reset to factory defaults: its programming is being finished, so that it is not "
     "left unconfigured (a second Ctrl+C stops at once)");
@@ -148,51 +186,23 @@ private slots:
         QFETCH(int, commands);
         QFETCH(QString, result);
         QFETCH(QStringList, messages);
-        QStringList args{"configure",
-                         "--ssid",
-                         "office",
-                         "--access-point",
-                         "--security",
-                         "WPA2",
-                         "--channel",
-                         "6",
-                         "--lang",
-                         "en",
-                         "--quiet",
-                         "--log",
-                         m_dir.filePath("log.txt")};
+        QStringList args = QString("configure --ssid office --access-point --security WPA2 "
+                                   "--channel 6")
+                               .split(' ');
         for (int i = 0; i < ports; ++i)
             args << "--port" << QStringLiteral("/dev/ttyACM%1").arg(i);
-        const ParseResult parsed = ParseArguments(args, QString());
-        QFile::remove(m_dir.filePath("log.txt"));
-        Fleet::Shared fleet;
-        fleet.silent = silent >= 0 ? parsed.options.ports[silent] : QString();
-        ScheduledStop stop;
         QFETCH(QList<int>, atMs);
         QFETCH(int, signal);
-        stop.atMs = atMs;
-        stop.sig = signal;
-        fakes::FakePortEnumerator enumerator;
-        const std::unique_ptr<FILE, int (*)(FILE*)> out(std::tmpfile(), std::fclose),
-            errors(std::tmpfile(), std::fclose);
-        ConsoleOutput console(out.get(), errors.get(), false, false);
-        std::atomic<int> clocks{0};
-        // The first clock is that of the checks, on no port.
-        auto makeClock = [&]() -> std::unique_ptr<Clock> {
-            if (clocks++ == 0)
-                return std::make_unique<ManualClock>();
-            return std::make_unique<ThreadClock>();
-        };
-        Environment env{enumerator, [&] { return std::make_unique<FleetPort>(fleet); },
-                        makeClock,  m_dir.filePath("sys"),
-                        console,    &stop};
-        const int code = RunCommand(parsed.options, "passphrase1", QString(), env);
+        Run r(args, atMs, signal, silent, m_dir);
+        const ParseResult& parsed = r.parsed;
+        Fleet::Shared& fleet = r.fleet;
+        const int code = r.code;
 
         const QList<QByteArray> all{
             "AT+IBDRF?\r",       "AT+IFD\r",     "AT+IHIF=4\r",  "AT+IBDRF=9\r",
             "AT+IWLSI=office\r", "AT+IWST0=4\r", "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r",
             "AT+IBRM=2\r",       "AT+IDOWN\r"};
-        const QStringList log = fakes::logLines(fakes::readFile(m_dir.filePath("log.txt")));
+        const QStringList log = fakes::logLines(fakes::readFile(m_dir.filePath("log")));
         QString wantOut;
         QStringList wantErr;
         for (const QString& port : parsed.options.ports) {
@@ -208,13 +218,40 @@ private slots:
                         log.contains(StopSignals::name(signal) + ": " + port + ": " + m));
             }
         }
-        QCOMPARE(received(out.get()), wantOut);
-        QStringList errLines = received(errors.get()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(r.out, wantOut);
+        QStringList errLines = r.err.split(u'\n', Qt::SkipEmptyParts);
         errLines.sort();
         wantErr.sort();
         QCOMPARE(errLines, wantErr);
         QCOMPARE(fleet.leftOpen, QStringList());
         QTEST(code, "code");
+    }
+
+    // A read-out or a scan stops at the first request: the port closed, one JSON document that
+    // says so, the message, the exit code of the signal.
+    void query_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("atMs");
+        QTest::addColumn<QString>("json");
+        const QString readout = R"({"accessType":null,"channel":null,"port":"/dev/ttyACM0",)"
+                                R"("security":null,"ssid":null,"stopped":"SIGINT"})";
+        QTest::newRow("readout, while the port is probed") << "readout" << 2500 << readout;
+        QTest::newRow("readout, between the queries") << "readout" << 3800 << readout;
+        QTest::newRow("scan, while the scan waits")
+            << "scan" << 6000 << R"({"networks":[],"port":"/dev/ttyACM0","stopped":"SIGINT"})";
+    }
+    void query() {
+        QFETCH(QString, command);
+        QFETCH(int, atMs);
+        Run r({command, "--port", "/dev/ttyACM0", "--json"}, {atMs}, SIGINT, -1, m_dir);
+        QCOMPARE(r.code, 130);
+        QTEST(QString::fromUtf8(
+                  QJsonDocument::fromJson(r.out.toUtf8()).toJson(QJsonDocument::Compact)),
+              "json");
+        const QString stopped = "/dev/ttyACM0: stopped: nothing was changed on the adapter";
+        QCOMPARE(r.err, stopped + '\n');
+        QVERIFY(fakes::readFile(m_dir.filePath("log")).contains("SIGINT: " + stopped.toUtf8()));
+        QCOMPARE(r.fleet.leftOpen, QStringList());
     }
 };
 
