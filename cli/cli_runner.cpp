@@ -452,10 +452,10 @@ int StoppedAtQuestion(const Options& options, Environment& env) {
     const std::unique_ptr<Clock> clock = env.makeClock();
     ConsolePrompts prompts(env.console, QString());
     WorkLog work(options, *clock, prompts, false);
-    const QString text =
-        tr(options.language, "stopped at the question for the key: no adapter was touched",
-           "bei der Frage nach dem Schlüssel abgebrochen: kein WLAN-Produkt "
-           "wurde angesprochen");
+    const QString text = tr(
+        options.language, "stopped at the question for the key or password: no adapter was touched",
+        "bei der Frage nach Schlüssel oder Passwort abgebrochen: kein WLAN-Produkt wurde "
+        "angesprochen");
     prompts.message(text, PromptIcon::None);
     work.log.entry({stopCause(env), QStringLiteral(": "), text, QStringLiteral("\n")});
     return exitCodeAfter(env, kExitUsage);

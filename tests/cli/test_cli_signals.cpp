@@ -173,8 +173,8 @@ private slots:
             QCOMPARE(WEXITSTATUS(c->status), 128 + (signal ? signal : SIGINT));
             QVERIFY2(echoOn(c->slave), qPrintable(what));
             if (c->askKey()) {
-                const QByteArray text = "bei der Frage nach dem Schlüssel abgebrochen: kein "
-                                        "WLAN-Produkt wurde angesprochen";
+                const QByteArray text = "bei der Frage nach Schlüssel oder Passwort abgebrochen: "
+                                        "kein WLAN-Produkt wurde angesprochen";
                 QVERIFY(c->echoOffAtQuestion && c->terminal.contains(text) && out.isEmpty());
                 QVERIFY(log.contains("SIGINT: " + text));
             }
