@@ -64,7 +64,10 @@ QString UsageText() {
         "passwords are never taken from the command line.\n"
         "\n"
         "Exit codes: 0 success, 1 the adapter or a check refused, 2 wrong usage,\n"
-        "3 the port could not be opened or the adapter did not answer.\n");
+        "3 the port could not be opened or the adapter did not answer,\n"
+        "129, 130, 143 stopped by SIGHUP, Ctrl+C or SIGTERM. The first Ctrl+C stops each\n"
+        "adapter before its factory reset, or finishes one already reset; a second one\n"
+        "stops at once.\n");
 }
 
 int DefaultLanguage(const QString& langVariable) {

@@ -4,6 +4,7 @@
 #include "base/file_picker.h"
 #include "base/port_enumerator.h"
 #include "base/security_type.h"
+#include "base/stop_signals.h"
 #include "base/ui_text.h"
 #include "cli/console_output.h"
 #include "cli/headless_form.h"
@@ -55,6 +56,52 @@ QString usbId(const PortInfo& info) {
     return QStringLiteral("%1:%2")
         .arg(info.vendorId, 4, 16, QLatin1Char('0'))
         .arg(info.productId, 4, 16, QLatin1Char('0'));
+}
+
+// ---- Stopping on a signal ----
+
+QString stoppedUnchangedText(int language) {
+    return tr(language, "stopped before the factory reset: the adapter keeps its settings",
+              "vor dem Zurücksetzen auf Werkseinstellungen angehalten: das WLAN-Produkt behält "
+              "seine Einstellungen");
+}
+
+QString finishingText(int language) {
+    return tr(
+        language,
+        "already reset to factory defaults: its programming is being finished, so that it "
+        "is not left unconfigured (a second Ctrl+C stops at once)",
+        "bereits auf Werkseinstellungen zurückgesetzt: die Programmierung wird zu Ende "
+        "geführt, damit es nicht unkonfiguriert bleibt (ein zweites Strg+C bricht sofort ab)");
+}
+
+QString stoppedMidSequenceText(int language, int step, int steps, const QByteArray& command) {
+    return tr(language,
+              "stopped at step %1 of %2 (%3): the adapter is left half-programmed and must be "
+              "configured again",
+              "bei Schritt %1 von %2 (%3) abgebrochen: das WLAN-Produkt ist nur zum Teil "
+              "programmiert und muss neu konfiguriert werden")
+        .arg(step)
+        .arg(steps)
+        .arg(QString::fromLatin1(command));
+}
+
+QString stoppedQueryText(int language) {
+    return tr(language, "stopped: nothing was changed on the adapter",
+              "abgebrochen: am WLAN-Produkt wurde nichts verändert");
+}
+
+bool stopAsked(const Environment& env) {
+    return env.stop && env.stop->level() > 0;
+}
+
+QString stopCause(const Environment& env) {
+    return StopSignals::name(env.stop ? env.stop->signal() : 0);
+}
+
+// The exit code of the command, or that of the signal when one asked to stop.
+int exitCodeAfter(const Environment& env, int code) {
+    return stopAsked(env) ? StopSignals::exitCode(env.stop->signal()) : code;
 }
 
 void printJson(ConsoleOutput& console, const QJsonObject& object) {
@@ -125,7 +172,19 @@ struct Session {
         form.setPort(options.ports.value(0));
         form.setLanguage(options.language);
         link.setProgressSink(&progress);
+        link.setStopRequest(env.stop);
         env.console.startProgress(options.ports);
+    }
+    // After a stop signal: the message, its log record; true when there was one.
+    bool stopped(const Environment& env, int language) {
+        if (!stopAsked(env))
+            return false;
+        prompts.message(
+            QStringLiteral("%1: %2").arg(form.selectedPort(), stoppedQueryText(language)),
+            PromptIcon::None);
+        work.log.entry({stopCause(env), QStringLiteral(": "), form.selectedPort(),
+                        QStringLiteral(": "), stoppedQueryText(language), QStringLiteral("\n")});
+        return true;
     }
     std::function<bool(int)> openPort() {
         return [this](int attempts) { return opened = opener.OpenSelectedPort(attempts); };
@@ -148,6 +207,17 @@ int runReadOut(const Options& options, Environment& env) {
     s.form.clearAccessTypeSet();
     ReadOut(s.form, s.link, s.work.log, s.openPort()).OnReadOut();
     env.console.endProgress();
+    if (s.stopped(env, options.language)) {
+        // Nothing read is shown: a read-out cut short could mislead.
+        if (options.json)
+            printJson(env.console, QJsonObject{{QStringLiteral("port"), s.form.selectedPort()},
+                                               {QStringLiteral("ssid"), QJsonValue()},
+                                               {QStringLiteral("security"), QJsonValue()},
+                                               {QStringLiteral("channel"), QJsonValue()},
+                                               {QStringLiteral("accessType"), QJsonValue()},
+                                               {QStringLiteral("stopped"), stopCause(env)}});
+        return exitCodeAfter(env, kExitRefused);
+    }
     if (!s.opened)
         return kExitNoPort;
 
@@ -196,6 +266,13 @@ int runScan(const Options& options, Environment& env) {
         return Netsearch::kCancelResult;
     }).OnNetsearch();
     env.console.endProgress();
+    if (s.stopped(env, options.language)) {
+        if (options.json)
+            printJson(env.console, QJsonObject{{QStringLiteral("port"), s.form.selectedPort()},
+                                               {QStringLiteral("networks"), QJsonArray()},
+                                               {QStringLiteral("stopped"), stopCause(env)}});
+        return exitCodeAfter(env, kExitRefused);
+    }
     if (!s.opened)
         return kExitNoPort;
     if (outcome == Scanner::Outcome::Error || outcome == Scanner::Outcome::Timeout)
@@ -263,9 +340,20 @@ PortResult configurePort(const Options& options, const QString& portName, int in
                              env.sysfsRoot);
     // A restart switches every adapter off and on: not while others are being programmed.
     command.restart().setEnabled(!several);
+    const int lang = options.language;
+    auto tell = [&](const QString& text) {
+        prompts.message(several ? text : portName + QStringLiteral(": ") + text, PromptIcon::None);
+        work.log.entry({stopCause(env), QStringLiteral(": "), portName, QStringLiteral(": "), text,
+                        QStringLiteral("\n")});
+    };
+    link.setStopRequest(env.stop, [&] { tell(finishingText(lang)); });
 
     PortResult result;
     result.outcome = command.ProgramSelectedPort();
+    if (result.outcome == ConfigureCommand::Outcome::Stopped)
+        tell(stoppedUnchangedText(lang));
+    else if (result.outcome == ConfigureCommand::Outcome::StoppedMidSequence)
+        tell(stoppedMidSequenceText(lang, link.stepsDone(), link.stepsTotal(), link.lastCommand()));
     result.reason = prompts.lastText();
     result.heldLog = work.held;
     return result;
@@ -323,29 +411,41 @@ int runConfigure(const Options& options, const QString& key, const QString& pass
             work.writer.LogWrite(QString::fromUtf8(r.heldLog));
         const bool ok = r.outcome == ConfigureCommand::Outcome::Programmed;
         const bool portRefused = r.outcome == ConfigureCommand::Outcome::ProgrammingFailed;
+        const bool stopped = r.outcome == ConfigureCommand::Outcome::Stopped ||
+                             r.outcome == ConfigureCommand::Outcome::StoppedMidSequence;
         if (!ok) {
             refused = refused || portRefused;
             code = refused ? kExitRefused : kExitNoPort;
         }
-        const QString message = ok                   ? QString()
-                                : r.reason.isEmpty() ? QStringLiteral("failed")
-                                                     : r.reason.trimmed();
+        // The stop texts of a single port carry its name already.
+        QString message = ok ? QString() : r.reason.trimmed();
         const QString& port = options.ports.at(qsizetype(i));
-        lines += port + QStringLiteral(": ") + (ok ? QStringLiteral("ok") : message) + u'\n';
+        const QString own = port + QStringLiteral(": ");
+        if (!several && message.startsWith(own))
+            message = message.mid(own.size());
+        if (!ok && message.isEmpty())
+            message = QStringLiteral("failed");
+        lines += own + (ok ? QStringLiteral("ok") : message) + u'\n';
         list.append(QJsonObject{
             {QStringLiteral("port"), port},
-            {QStringLiteral("result"), ok ? QStringLiteral("ok") : QStringLiteral("failed")},
+            {QStringLiteral("result"), ok        ? QStringLiteral("ok")
+                                       : stopped ? QStringLiteral("stopped")
+                                                 : QStringLiteral("failed")},
             {QStringLiteral("code"), ok            ? kExitOk
                                      : portRefused ? kExitRefused
                                                    : kExitNoPort},
             {QStringLiteral("message"), message},
         });
     }
-    if (options.json)
-        printJson(env.console, QJsonObject{{QStringLiteral("ports"), list}});
-    else
+    if (options.json) {
+        QJsonObject document{{QStringLiteral("ports"), list}};
+        if (stopAsked(env))
+            document.insert(QStringLiteral("stopped"), stopCause(env));
+        printJson(env.console, document);
+    } else {
         env.console.out(lines);
-    return code;
+    }
+    return exitCodeAfter(env, code);
 }
 
 } // namespace
@@ -366,6 +466,19 @@ int RunCommand(const Options& options, const QString& key, const QString& passwo
         break;
     }
     return kExitOk;
+}
+
+int StoppedAtQuestion(const Options& options, Environment& env) {
+    const std::unique_ptr<Clock> clock = env.makeClock();
+    ConsolePrompts prompts(env.console, QString());
+    WorkLog work(options, *clock, prompts, false);
+    const QString text = tr(
+        options.language, "stopped at the question for the key or password: no adapter was touched",
+        "bei der Frage nach Schlüssel oder Passwort abgebrochen: kein WLAN-Produkt wurde "
+        "angesprochen");
+    prompts.message(text, PromptIcon::None);
+    work.log.entry({stopCause(env), QStringLiteral(": "), text, QStringLiteral("\n")});
+    return exitCodeAfter(env, kExitUsage);
 }
 
 } // namespace velinor::cli

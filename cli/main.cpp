@@ -1,4 +1,5 @@
 // velinor-cli: configure, read out and scan from a shell, several adapters at once.
+#include "base/stop_signals.h"
 #include "base/system_clock.h"
 #include "cli/cli_options.h"
 #include "cli/cli_runner.h"
@@ -16,6 +17,9 @@ using namespace velinor;
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    // From here on Ctrl+C, SIGTERM and SIGHUP are counted, not fatal: the work stops
+    // where it can, the ports are closed and the exit code is 128 + the signal.
+    const StopSignals stopSignals;
     const cli::ParseResult parsed =
         cli::ParseArguments(app.arguments().mid(1), qEnvironmentVariable("LANG"));
     const cli::Options& options = parsed.options;
@@ -33,16 +37,6 @@ int main(int argc, char* argv[]) {
         return cli::kExitOk;
     }
 
-    QString key;
-    QString password;
-    QString error;
-    cli::ConsoleSecretInput input;
-    if (options.command == cli::Command::Configure &&
-        !cli::ReadSecrets(options, input, key, password, error)) {
-        std::fprintf(stderr, "velinor-cli: %s\n", qPrintable(error));
-        return cli::kExitUsage;
-    }
-
     cli::ConsoleOutput console(stdout, stderr, ::isatty(STDERR_FILENO) == 1, !options.quiet);
     QtPortEnumerator ports;
     cli::Environment env{
@@ -51,6 +45,19 @@ int main(int argc, char* argv[]) {
         [] { return std::make_unique<SystemClock>(); },
         QStringLiteral("/sys"),
         console,
+        stopSignals.installed() ? &stopSignals : nullptr,
     };
+
+    QString key;
+    QString password;
+    QString error;
+    cli::ConsoleSecretInput input(stopSignals);
+    if (options.command == cli::Command::Configure &&
+        !cli::ReadSecrets(options, input, key, password, error)) {
+        if (stopSignals.level() > 0)
+            return cli::StoppedAtQuestion(options, env);
+        std::fprintf(stderr, "velinor-cli: %s\n", qPrintable(error));
+        return cli::kExitUsage;
+    }
     return cli::RunCommand(options, key, password, env);
 }

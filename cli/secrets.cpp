@@ -1,5 +1,6 @@
 #include "cli/secrets.h"
 
+#include "base/stop_signals.h"
 #include "base/ui_text.h"
 #include "cli/cli_options.h"
 #include "log/log_writer.h"
@@ -7,8 +8,8 @@
 #include <QFile>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -20,13 +21,36 @@ constexpr int kTextPassword = 513;
 // A key or password file is read no further than this.
 constexpr qint64 kMaxSecretFile = 64 * 1024;
 
-// The terminal's settings while its echo is off, for a signal that ends the program then.
-termios g_savedTerminal{};
-
-void restoreTerminalAndDie(int signal) {
-    ::tcsetattr(STDIN_FILENO, TCSANOW, &g_savedTerminal);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+// One line typed at the terminal, read byte by byte beside the pipe of the stop signals, so that a
+// signal ends the question (and the terminal gets its echo back) instead of the program.
+bool readLineFromTerminal(const StopSignals& stopSignals, QString& line) {
+    QByteArray bytes;
+    for (;;) {
+        if (stopSignals.level() > 0) {
+            errno = EINTR;
+            return false;
+        }
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {stopSignals.wakeFd(), POLLIN, 0}};
+        if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if ((fds[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0)
+            continue;
+        char c = 0;
+        const ssize_t n = ::read(STDIN_FILENO, &c, 1);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0 || c == '\n')
+            break;
+        if (bytes.size() < kMaxSecretFile)
+            bytes.append(c);
+    }
+    line = FirstLine(bytes);
+    return true;
 }
 
 bool readLineFromStdin(QString& line) {
@@ -65,31 +89,26 @@ bool ConsoleSecretInput::readStdinLine(QString& line) {
 }
 
 bool ConsoleSecretInput::askHidden(const QString& prompt, QString& answer) {
-    std::fputs(prompt.toUtf8().constData(), stderr);
-    std::fflush(stderr);
     termios saved{};
     const bool haveTerminal = ::tcgetattr(STDIN_FILENO, &saved) == 0;
-    using Handler = void (*)(int);
-    Handler oldInt = SIG_DFL;
-    Handler oldTerm = SIG_DFL;
-    Handler oldHup = SIG_DFL;
     if (haveTerminal) {
-        // Ctrl+C at the prompt must not leave the terminal without echo.
-        g_savedTerminal = saved;
-        oldInt = std::signal(SIGINT, restoreTerminalAndDie);
-        oldTerm = std::signal(SIGTERM, restoreTerminalAndDie);
-        oldHup = std::signal(SIGHUP, restoreTerminalAndDie);
         termios quiet = saved;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         quiet.c_lflag |= ECHONL;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
     }
-    const bool ok = readLineFromStdin(answer);
+    // The question shows once the echo is off.
+    std::fputs(prompt.toUtf8().constData(), stderr);
+    std::fflush(stderr);
+    // Ctrl+C at the question ends the read (the signals are caught): the echo comes back here.
+    const bool ok =
+        haveTerminal ? readLineFromTerminal(m_signals, answer) : readLineFromStdin(answer);
     if (haveTerminal) {
+        const int readErrno = errno;
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
-        std::signal(SIGINT, oldInt);
-        std::signal(SIGTERM, oldTerm);
-        std::signal(SIGHUP, oldHup);
+        if (!ok)
+            std::fputc('\n', stderr); // the line of the question ends
+        errno = readErrno;
     }
     return ok;
 }

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+namespace velinor {
+class StopSignals;
+}
+
 namespace velinor::cli {
 
 struct Options;
@@ -14,19 +18,25 @@ public:
     virtual bool stdinIsTerminal() const = 0;
     // The first line of standard input, without its line end.
     virtual bool readStdinLine(QString& line) = 0;
-    // Asks on the terminal with echo off.
+    // Asks on the terminal with echo off; false when the answer could not be read or a
+    // stop signal came (the terminal is as it was before, echo on).
     virtual bool askHidden(const QString& prompt, QString& answer) = 0;
     // The first line of the file, without its line end; false with the reason.
     virtual bool readFileLine(const QString& path, QString& line, QString& error) = 0;
 };
 
-// The real standard input and terminal.
+// The real standard input and terminal. A question on the terminal ends when one of the
+// signals comes (errno EINTR).
 class ConsoleSecretInput : public SecretInput {
 public:
+    explicit ConsoleSecretInput(const StopSignals& stopSignals) : m_signals(stopSignals) {}
     bool stdinIsTerminal() const override;
     bool readStdinLine(QString& line) override;
     bool askHidden(const QString& prompt, QString& answer) override;
     bool readFileLine(const QString& path, QString& line, QString& error) override;
+
+private:
+    const StopSignals& m_signals;
 };
 
 // The key (for WEP to WPA2) and the password (for the enterprise types) that

@@ -29,12 +29,21 @@ ConfigureCommand::Outcome ConfigureCommand::ProgramSelectedPort() {
     // The probe of the port, then the programming.
     m_link.beginSteps(1 + m_programmer.commandCount());
     if (!m_opener.OpenSelectedPort(PortOpener::kAttempts))
-        return Outcome::PortFailed;
+        return m_link.stopRequested() ? Outcome::Stopped : Outcome::PortFailed;
+    // The last point at which the adapter can be left as it was.
+    if (m_link.stopRequested()) {
+        m_link.ClosePort();
+        return Outcome::Stopped;
+    }
+    m_link.setMustFinish(true);
     m_programmer.ResetAdapterDefaults();
-    if (m_programmer.ProgramAdapter(m_link.GetPortHandle()))
+    const bool programmed =
+        !m_programmer.stopped() && m_programmer.ProgramAdapter(m_link.GetPortHandle());
+    m_link.setMustFinish(false);
+    if (programmed)
         return Outcome::Programmed;
     m_link.ClosePort();
-    return Outcome::ProgrammingFailed;
+    return m_programmer.stopped() ? Outcome::StoppedMidSequence : Outcome::ProgrammingFailed;
 }
 
 } // namespace velinor

@@ -28,9 +28,11 @@ public:
                      const QString& sysfsRoot);
 
     enum class Outcome {
-        Programmed,        // programmed and told to restart
-        PortFailed,        // no port selected, or it could not be opened and probed
-        ProgrammingFailed, // the adapter refused a step or did not answer it
+        Programmed,         // programmed and told to restart
+        PortFailed,         // no port selected, or it could not be opened and probed
+        ProgrammingFailed,  // the adapter refused a step or did not answer it
+        Stopped,            // a stop was requested before the factory reset: adapter unchanged
+        StoppedMidSequence, // stopped a second time after the reset: it must be configured again
     };
 
     // true when the adapter has been programmed and told to restart.
@@ -39,7 +41,10 @@ public:
     // the form rules; false after the first refusal has been told.
     bool CheckInputs();
     // After CheckInputs passed: the configuration record, then the selected port
-    // opened and probed, the defaults and the programming sequence.
+    // opened and probed, the defaults and the programming sequence. A stop requested
+    // through the link is honoured up to the factory reset; from the reset on, the
+    // sequence is finished unless stopping is asked for again (the adapter would be
+    // left at its factory defaults). The port is closed on every way out.
     Outcome ProgramSelectedPort();
 
     InputChecks& checks() { return m_checks; }

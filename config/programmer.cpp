@@ -1,6 +1,5 @@
 #include "config/programmer.h"
 
-#include "base/clock.h"
 #include "base/main_form.h"
 #include "base/prompts.h"
 #include "base/security_type.h"
@@ -41,12 +40,21 @@ void AdapterProgrammer::message(int textId) {
 
 void AdapterProgrammer::ResetAdapterDefaults() {
     SerialPort* port = m_link.GetPortHandle();
-    if (!m_link.SendCommand(port, cmd::FactoryDefaults()))
-        message(kFactoryDefaultsFailed);
-    if (!m_link.SendCommand(port, cmd::HostInterfaceUsb()))
-        message(kHostInterfaceFailed);
-    if (!m_link.SendCommand(port, cmd::SetBaudRate()))
-        message(kBaudRateFailed);
+    m_stopped = false;
+    const std::pair<QByteArray, int> commands[] = {
+        {cmd::FactoryDefaults(), kFactoryDefaultsFailed},
+        {cmd::HostInterfaceUsb(), kHostInterfaceFailed},
+        {cmd::SetBaudRate(), kBaudRateFailed},
+    };
+    for (const auto& [command, failureId] : commands) {
+        if (m_link.SendCommand(port, command))
+            continue;
+        if (m_link.stopRequested()) {
+            m_stopped = true;
+            return;
+        }
+        message(failureId);
+    }
 }
 
 bool AdapterProgrammer::fail(int failureId) {
@@ -58,6 +66,10 @@ bool AdapterProgrammer::fail(int failureId) {
 bool AdapterProgrammer::step(SerialPort* port, const QByteArray& command, int failureId) {
     if (m_link.SendCommand(port, command))
         return true;
+    if (m_link.stopRequested()) {
+        m_stopped = true;
+        return false;
+    }
     return fail(failureId);
 }
 
@@ -86,7 +98,9 @@ AdapterProgrammer::KeyReply AdapterProgrammer::AwaitKeyReply(SerialPort* port,
     const qsizetype keep = qsizetype(sizeof("I/ERROR")) - 2;
     QByteArray carried;
     for (int read = 1; read <= kKeyReads; ++read) {
-        m_link.clock().pause(kKeyPauseMs);
+        m_link.pause(kKeyPauseMs);
+        if (m_link.stopRequested())
+            return KeyReply::Stopped;
         const QByteArray reply = carried + m_link.ReadPort(port);
         m_link.reportShare(read, kKeyReads);
         if (reply.contains("I/OK"))
@@ -132,6 +146,9 @@ bool AdapterProgrammer::keyStep(SerialPort* port) {
         return fail(kKeyFailed);
     case KeyReply::Timeout:
         return fail(kKeyTimeout);
+    case KeyReply::Stopped:
+        m_stopped = true;
+        return false;
     }
     return false; // mutants: skip (every reply returns above)
 }
@@ -163,6 +180,7 @@ int AdapterProgrammer::commandCount() const {
 }
 
 bool AdapterProgrammer::ProgramAdapter(SerialPort* port) {
+    m_stopped = false;
     if (!port || !port->isOpen()) {
         message(kNoPortHandle);
         m_log.entry(m_form.GetLanguage() == kGerman

@@ -1,6 +1,5 @@
 #include "config/readout.h"
 
-#include "base/clock.h"
 #include "base/main_form.h"
 #include "base/security_type.h"
 #include "base/ui_text.h"
@@ -53,6 +52,9 @@ void ReadOut::ReadOutSettings() {
     v.m_strChannel = QString::number(QueryChannel(port));
 
     const qint32 access = QueryAccessType(port);
+    // Stopped: what was not read is left out, nothing is logged.
+    if (m_link.stopRequested())
+        return;
     if (access == 0)
         m_form.setAccessType(false, true);
     else if (access == 1)
@@ -81,7 +83,9 @@ void ReadOut::ReadOutSettings() {
 QByteArray ReadOut::query(SerialPort* port, const QByteArray& command) {
     m_link.DiscardInput(port);
     m_link.WritePort(port, command);
-    m_link.clock().pause(kReadPauseMs);
+    m_link.pause(kReadPauseMs);
+    if (m_link.stopRequested())
+        return {};
     return m_link.ReadPort(port);
 }
 

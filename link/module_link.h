@@ -2,10 +2,13 @@
 
 #include <QByteArray>
 
+#include <functional>
+
 namespace velinor {
 
 class Clock;
 class SerialPort;
+class StopRequest;
 
 // Told how far an exchange with the adapter has come.
 class ProgressSink {
@@ -55,12 +58,35 @@ public:
 
     static bool HasOk(const QByteArray& reply) { return reply.contains("I/OK"); }
 
+    // A request from outside to stop (none by default: nothing stops the exchange).
+    // finishing is told once when a first request comes while the exchange must finish.
+    void setStopRequest(const StopRequest* stop, std::function<void()> finishing = {});
+    // While on, only a second request stops the exchange: the adapter has been reset to
+    // its factory defaults and is left unconfigured unless its programming is finished.
+    void setMustFinish(bool on) { m_mustFinish = on; }
+    // Whether the exchange is to stop now: at the first request, or at the second while
+    // it must finish. Once it is, no command is written any more and pauses end at once.
+    bool stopRequested();
+    // The clock's pause; with a stop request in place it ends early when a stop is requested.
+    void pause(int ms);
+
+    // The commands written since beginSteps, of how many expected, and the last one's
+    // name without its value ("AT+IWLCH", "AT+IBDRF?"): where a stopped exchange ended.
+    int stepsDone() const { return m_stepsDone; }
+    int stepsTotal() const { return m_stepsTotal; }
+    const QByteArray& lastCommand() const { return m_lastCommand; }
+
 private:
     Clock& m_clock;
     SerialPort* m_hPort = nullptr;
     ProgressSink* m_progress = nullptr;
     int m_stepsDone = 0;
     int m_stepsTotal = 0;
+    QByteArray m_lastCommand;
+    const StopRequest* m_stop = nullptr;
+    std::function<void()> m_finishing;
+    bool m_mustFinish = false;
+    bool m_toldFinishing = false;
 };
 
 } // namespace velinor

@@ -48,6 +48,8 @@ bool PortOpener::OpenAndProbePort() {
             return true;
         m_link.SetPortHandle(nullptr);
         m_port.close();
+        if (m_link.stopRequested())
+            return false; // not the adapter's fault
         m_log.entry({name, inLanguage(language, " : WLAN-Produkt antwortet nicht\n",
                                       " : no answer from wireless product\n")});
         return false;
@@ -68,9 +70,13 @@ bool PortOpener::OpenSelectedPort(int attempts) {
     if (!CheckPortSelected())
         return false;
     for (int attempt = 1; attempt <= attempts; ++attempt) {
+        if (m_link.stopRequested())
+            return false;
         if (OpenAndProbePort())
             return true;
     }
+    if (m_link.stopRequested())
+        return false;
     m_prompts.message(UiText(kOpenFailed, m_form.GetLanguage()) + m_form.selectedPort(),
                       PromptIcon::Warning);
     return false;

@@ -25,7 +25,8 @@ public:
     // One attempt: true when the adapter answered; the port is then open and stored.
     bool OpenAndProbePort();
     // CheckPortSelected, then up to `attempts` attempts; message 27 and the port
-    // name after the last one failed.
+    // name after the last one failed. A stop requested through the link ends it
+    // early, without a message.
     bool OpenSelectedPort(int attempts);
 
 private:

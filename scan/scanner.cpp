@@ -1,6 +1,5 @@
 #include "scan/scanner.h"
 
-#include "base/clock.h"
 #include "base/main_form.h"
 #include "base/prompts.h"
 #include "base/ui_text.h"
@@ -22,7 +21,6 @@ Scanner::Scanner(ModuleLink& link, Prompts& prompts, EventLog& log, MainForm& fo
 
 Scanner::Outcome Scanner::ScanNetworks() {
     SerialPort* port = m_link.GetPortHandle();
-    Clock& clock = m_link.clock();
 
     // Whatever an earlier command left unread would be taken for the scan's reply.
     m_link.DiscardInput(port);
@@ -40,7 +38,7 @@ Scanner::Outcome Scanner::ScanNetworks() {
     bool okBeyond = false;
     bool errorBeyond = false;
     auto readMore = [&] {
-        clock.pause(kPollPauseMs);
+        m_link.pause(kPollPauseMs);
         const QByteArray chunk = m_link.ReadPort(port);
         const qsizetype room = qMax<qsizetype>(0, ModuleLink::kBufferSize - received.size());
         received.append(chunk.left(room));
@@ -59,6 +57,8 @@ Scanner::Outcome Scanner::ScanNetworks() {
     };
 
     readMore();
+    if (m_link.stopRequested())
+        return Outcome::Stopped;
     int attempts = 1;
     m_link.reportShare(attempts, kMaxReads);
     if (received.contains(kNoNetworks))
@@ -71,6 +71,8 @@ Scanner::Outcome Scanner::ScanNetworks() {
         if (attempts >= kMaxReads)
             return show(kTextTimeout, PromptIcon::Error, Outcome::Timeout);
         readMore();
+        if (m_link.stopRequested())
+            return Outcome::Stopped;
         ++attempts;
         m_link.reportShare(attempts, kMaxReads);
         if (received.contains(kNoNetworks))

@@ -22,6 +22,7 @@ public:
         NoNetworks, // 523
         Error,      // 524
         Timeout,    // 525
+        Stopped,    // a stop was requested through the link; no message
     };
 
     Scanner(ModuleLink& link, Prompts& prompts, EventLog& log, MainForm& form);

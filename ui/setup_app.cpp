@@ -5,6 +5,7 @@
 #include "base/ui_text.h"
 #include "ui/about_dlg.h"
 #include "ui/setup_dlg.h"
+#include "ui/signal_quit.h"
 
 #include <QAction>
 #include <QMenu>
@@ -27,6 +28,8 @@ CSetupApp::~CSetupApp() = default;
 
 int CSetupApp::InitInstance() {
     CSetupDlg dlg(*this, m_services);
+    // SIGTERM, SIGHUP and Ctrl+C close the form as the close box does.
+    const SignalQuit quit(&dlg);
     dlg.OnInitDialog();
     dlg.exec();
     return 0;
