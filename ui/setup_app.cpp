@@ -15,12 +15,7 @@ namespace velinor {
 CSetupApp::CSetupApp(Services& services)
     : m_services(services),
       m_log(ChooseLogLocation(services.programDir, services.xdgStateHome, services.homeDir),
-            services.clock, services.prompts,
-            [this] {
-                // The log file cannot be written: logging goes off for the run.
-                OnLogOff();
-                SetLogActive(false);
-            }),
+            services.clock, services.prompts, [this] { OnLogWriteFailed(); }),
       m_eventLog(m_log, [this] { return m_bLogActive; }) {}
 
 CSetupApp::~CSetupApp() = default;
@@ -61,6 +56,17 @@ void CSetupApp::OnLogOff() {
     writeSettings([](const Settings& s) { s.setLog(false); });
     if (m_pMainDlg)
         m_pMainDlg->ApplyLanguage();
+}
+
+void CSetupApp::OnLogWriteFailed() {
+    // The log file cannot be written: logging goes off for the run. Only the
+    // switch, its menu and the title change; the fields keep what the user typed
+    // and what a running command has put into the form's values.
+    m_bLogActive = false;
+    ReloadMenu(menuLanguage());
+    writeSettings([](const Settings& s) { s.setLog(false); });
+    if (m_pMainDlg)
+        m_pMainDlg->UpdateTitle();
 }
 
 void CSetupApp::OnPortSearchAuto() {

@@ -52,6 +52,8 @@ public:
 
     void OnLogOn();
     void OnLogOff();
+    // A log write has failed: logging off without showing the form's values again.
+    void OnLogWriteFailed();
     void OnPortSearchAuto();
     void OnPortSearchManual();
     void OpenHelp();
