@@ -330,18 +330,19 @@ int main(int argc, char* argv[]) {
     // ---- Details behind the figures.
     std::printf("\nDetails:\n");
     if (!tool.isEmpty() && !base.isEmpty()) {
-        std::printf("- tool start-up stages (median ms from process start): QApplication %s; "
-                    "services built %s (the certificate file dialog takes %s of it); form "
-                    "constructed %s; form initialised and shown %s (the port enumeration, run "
-                    "beside the form's construction, takes %s); first paint done %s; %d "
-                    "widgets\n",
-                    qPrintable(fixed(med(tool, &Startup::app), 1)),
-                    qPrintable(fixed(med(tool, &Startup::services), 1)),
-                    qPrintable(fixed(med(tool, &Startup::pickerMs), 1)),
-                    qPrintable(fixed(med(tool, &Startup::init), 1)),
-                    qPrintable(fixed(med(tool, &Startup::shown), 1)),
-                    qPrintable(fixed(med(tool, &Startup::portsMs), 1)),
-                    qPrintable(fixed(med(tool, &Startup::paint), 1)), tool.first().widgets);
+        std::printf(
+            "- tool start-up stages (median ms from process start): QApplication %s; "
+            "services built %s (the certificate file dialog takes %s of it); form "
+            "constructed %s; form initialised and shown %s (the port enumeration, started "
+            "before the QApplication on a thread of its own, takes %s); first paint done %s; %d "
+            "widgets\n",
+            qPrintable(fixed(med(tool, &Startup::app), 1)),
+            qPrintable(fixed(med(tool, &Startup::services), 1)),
+            qPrintable(fixed(med(tool, &Startup::pickerMs), 1)),
+            qPrintable(fixed(med(tool, &Startup::init), 1)),
+            qPrintable(fixed(med(tool, &Startup::shown), 1)),
+            qPrintable(fixed(med(tool, &Startup::portsMs), 1)),
+            qPrintable(fixed(med(tool, &Startup::paint), 1)), tool.first().widgets);
         std::printf("- baseline start-up stages (median ms from process start): QApplication %s; "
                     "widgets built %s; shown %s; first paint done %s; %d widgets\n",
                     qPrintable(fixed(med(base, &Startup::app), 1)),
