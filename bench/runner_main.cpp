@@ -333,8 +333,8 @@ int main(int argc, char* argv[]) {
         std::printf(
             "- tool start-up stages (median ms from process start): QApplication %s; "
             "services built %s (the certificate file dialog takes %s of it); form "
-            "constructed %s; form initialised and shown %s (the port enumeration, started "
-            "before the QApplication on a thread of its own, takes %s); first paint done %s; %d "
+            "constructed %s; form initialised and shown %s (the port enumeration, run beside "
+            "the form's construction, takes %s); first paint done %s; %d "
             "widgets\n",
             qPrintable(fixed(med(tool, &Startup::app), 1)),
             qPrintable(fixed(med(tool, &Startup::services), 1)),

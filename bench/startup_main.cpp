@@ -10,7 +10,6 @@
 #include "base/ui_text.h"
 #include "bench/bench_util.h"
 #include "bench/paint_watch.h"
-#include "link/prefetched_port_enumerator.h"
 #include "link/qt_port_enumerator.h"
 #include "link/qt_serial_port.h"
 #include "ui/qt_services.h"
@@ -46,9 +45,6 @@ private:
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // As in main(): the port search starts before the application object.
-    TimedPortEnumerator systemPorts; // QtPortEnumerator in main()
-    PrefetchedPortEnumerator ports(systemPorts);
     bench::PaintWatchApplication application(argc, argv);
     Q_INIT_RESOURCE(velinor);
     QApplication::setApplicationName(QStringLiteral("Velinor"));
@@ -80,6 +76,7 @@ int main(int argc, char* argv[]) {
 
     SystemClock clock;
     QtSerialPort port;
+    TimedPortEnumerator ports; // QtPortEnumerator in main()
     QtPrompts prompts;
     QtLauncher launcher;
     const qint64 pickerNs = bench::monotonicNs();
@@ -104,7 +101,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     std::printf("picker_ms=%.2f\ninit_ns=%lld\nports_ms=%.2f\n", (pickerDoneNs - pickerNs) / 1e6,
-                static_cast<long long>(initNs), systemPorts.spentNs / 1e6);
+                static_cast<long long>(initNs), ports.spentNs / 1e6);
     std::printf("app_ns=%lld\nservices_ns=%lld\nshown_ns=%lld\npaint_ns=%lld\nrss_kb=%lld\n"
                 "widgets=%lld\n",
                 static_cast<long long>(appNs), static_cast<long long>(servicesNs),

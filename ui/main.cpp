@@ -1,4 +1,3 @@
-#include "link/prefetched_port_enumerator.h"
 #include "link/qt_port_enumerator.h"
 #include "ui/command_line.h"
 #include "ui/desktop_tool.h"
@@ -21,16 +20,13 @@ int main(int argc, char* argv[]) {
         return line.exitCode;
     }
 
-    // The automatic port search runs while Qt starts up; the form takes its result.
-    const QtPortEnumerator systemPorts;
-    PrefetchedPortEnumerator ports(systemPorts);
-
     QApplication application(argc, argv);
     // The icons live in a static library: register them explicitly.
     Q_INIT_RESOURCE(velinor);
     QApplication::setApplicationName(QStringLiteral("Velinor"));
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 
+    QtPortEnumerator ports;
     RunDesktopTool(ports, QStringLiteral("/sys"));
     return 0;
 }

@@ -5,12 +5,10 @@
 
 #include "base/system_clock.h"
 #include "link/port_list.h"
-#include "link/prefetched_port_enumerator.h"
 #include "link/usb_restart.h"
 
 #include <QTest>
 
-#include <atomic>
 #include <cerrno>
 
 using namespace velinor;
@@ -114,22 +112,6 @@ private slots:
             e.addAdapter(QStringLiteral("/dev/ttyX%1").arg(i));
         QCOMPARE(portlist::automatic(e).size(), 127);
         QCOMPARE(portlist::manual(e, 80).size(), 50);
-    }
-
-    // The enumeration started at construction answers the first call; later calls ask anew.
-    void prefetchedPorts() {
-        // Each enumeration finds the adapter under the next name.
-        struct Counting : PortEnumerator {
-            mutable std::atomic<int> calls = 0;
-            QList<PortInfo> ports() const override {
-                return {{QStringLiteral("/dev/ttyACM%1").arg(++calls), true, 0x7C5E, 0x0003}};
-            }
-        } source;
-        const PrefetchedPortEnumerator prefetched(source);
-        QTRY_COMPARE(source.calls.load(), 1); // started without being asked
-        QCOMPARE(portlist::automatic(prefetched), QStringList{"/dev/ttyACM1"});
-        QCOMPARE(portlist::automatic(prefetched), QStringList{"/dev/ttyACM2"});
-        QCOMPARE(source.calls.load(), 2);
     }
 };
 
