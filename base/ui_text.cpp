@@ -98,13 +98,8 @@ constexpr Entry kCatalogue[] = {
      "WPA2 enterprise encryption is used"},
     {515, "PEM Zertifikat (*.pem)|*.pem|Alle Dateien (*.*)|*.*||",
      "PEM License (*.pem)|*.pem|All Files (*.*)|*.*||"},
-    {603,
-     "Virtueller COM-Port, im Gerätemanager zu finden unter \"Anschlüsse (COM und "
-     "LPT)\"\\\"Connect-One "
-     "iChip Sabalo (COMx)\"",
-     "Virtual COM-Port, found in device manager at \"Data links (COM and LPT)\"\\\"Connect-One "
-     "iChip "
-     "Sabalo (COMx)\""},
+    {603, "Serielle Schnittstelle des WLAN-Produkts (USB-ID 7C5E:0003), z. B. /dev/ttyACM0",
+     "Serial port of the wireless product (USB id 7C5E:0003), e.g. /dev/ttyACM0"},
     // The tool's own texts, from 900 on: the help file and its viewer.
     {900, "Die Hilfedatei %1 wurde nicht gefunden.\nGesucht in: %2",
      "The help file %1 was not found.\nLooked in: %2"},

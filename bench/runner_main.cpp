@@ -136,6 +136,7 @@ int main(int argc, char* argv[]) {
     QString simulator = QStringLiteral(VELINOR_SIM_PATH);
     int runs = 10;
     bool cliOnly = false;
+    bool startupOnly = false;
     const QStringList args = QCoreApplication::arguments();
     bool usage = args.size() % 2 == 0;
     for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
@@ -143,12 +144,15 @@ int main(int argc, char* argv[]) {
             runs = std::max(1, args.at(i + 1).toInt());
         else if (args.at(i) == QLatin1String("--only") && args.at(i + 1) == QLatin1String("cli"))
             cliOnly = true;
+        else if (args.at(i) == QLatin1String("--only") &&
+                 args.at(i + 1) == QLatin1String("startup"))
+            startupOnly = true;
         else
             usage = true;
     }
     if (usage) {
         std::fprintf(stderr, "usage: velinor-bench [--runs <start-ups of each program, default "
-                             "10>] [--only cli]\n");
+                             "10>] [--only cli|startup]\n");
         return 2;
     }
     const QString startupProgram = bin + QStringLiteral("/velinor-bench-startup");
@@ -157,14 +161,18 @@ int main(int argc, char* argv[]) {
     bool failed = false;
 
     // ---- velinor-cli: many adapters at once, start-up and memory.
-    say(QStringLiteral("cli: configuring 1, 4 and 16 simulated adapters at once (about 50 s)"));
-    const auto fleet = runChild(bin + QStringLiteral("/velinor-bench-cli"),
-                                {QStringLiteral("--cli"), QStringLiteral(VELINOR_CLI_PATH),
-                                 QStringLiteral("--sim"), simulator},
-                                300000);
+    if (!startupOnly)
+        say(QStringLiteral("cli: configuring 1, 4 and 16 simulated adapters at once (about 50 s)"));
+    const auto fleet = startupOnly
+                           ? std::optional<ChildRun>()
+                           : runChild(bin + QStringLiteral("/velinor-bench-cli"),
+                                      {QStringLiteral("--cli"), QStringLiteral(VELINOR_CLI_PATH),
+                                       QStringLiteral("--sim"), simulator},
+                                      300000);
     Values c;
-    if (fleet && has(fleet->values, {"startup_ms", "startup_rss_kb", "fleet_1_ms", "fleet_4_ms",
-                                     "fleet_16_ms", "fleet_16_rss_kb"}))
+    if (startupOnly) {
+    } else if (fleet && has(fleet->values, {"startup_ms", "startup_rss_kb", "fleet_1_ms",
+                                            "fleet_4_ms", "fleet_16_ms", "fleet_16_rss_kb"}))
         c = fleet->values;
     else {
         say(QStringLiteral("the velinor-cli figures could not be taken"));
@@ -213,15 +221,18 @@ int main(int argc, char* argv[]) {
         return median(values);
     };
 
+    // --only: the start-up, or velinor-cli, alone.
+    const bool skipRest = cliOnly || startupOnly;
+
     // ---- Protocol overhead and liveness.
-    if (!cliOnly)
+    if (!skipRest)
         say(QStringLiteral(
             "protocol: Configure and a scan against velinor-sim in real time (about 30 s)"));
     const auto protocol =
-        cliOnly ? std::optional<ChildRun>()
-                : runChild(protocolProgram, {QStringLiteral("--sim"), simulator}, 180000);
+        skipRest ? std::optional<ChildRun>()
+                 : runChild(protocolProgram, {QStringLiteral("--sim"), simulator}, 180000);
     Values p;
-    if (cliOnly) {
+    if (skipRest) {
     } else if (protocol && has(protocol->values, {"configure_wall_ms", "configure_floor_ms",
                                                   "configure_gap_ms", "scan_gap_ms"}))
         p = protocol->values;
@@ -232,11 +243,11 @@ int main(int argc, char* argv[]) {
 
     // ---- Test suite: unit and widget tests, not end-to-end tests or fuzzers.
     const int jobs = QThread::idealThreadCount();
-    if (!cliOnly)
+    if (!skipRest)
         say(QStringLiteral("tests: ctest -LE 'e2e|fuzz' -j %1").arg(jobs));
     QProcess ctest;
     const qint64 testsBegin = bench::monotonicNs();
-    if (!cliOnly)
+    if (!skipRest)
         ctest.start(QStringLiteral("ctest"),
                     {QStringLiteral("--test-dir"), build, QStringLiteral("-LE"),
                      QStringLiteral("e2e|fuzz"), QStringLiteral("-j"), QString::number(jobs)});
@@ -244,12 +255,12 @@ int main(int argc, char* argv[]) {
         ctest.waitForFinished(900000) && ctest.exitStatus() == QProcess::NormalExit;
     const double testsS = (bench::monotonicNs() - testsBegin) / 1e9;
     const QString ctestOut =
-        cliOnly ? QString() : QString::fromLocal8Bit(ctest.readAllStandardOutput());
+        skipRest ? QString() : QString::fromLocal8Bit(ctest.readAllStandardOutput());
     const QRegularExpressionMatch summary =
         QRegularExpression(QStringLiteral("(\\d+) tests failed out of (\\d+)")).match(ctestOut);
     const int testsFailed = summary.hasMatch() ? summary.captured(1).toInt() : -1;
     const int testsTotal = summary.hasMatch() ? summary.captured(2).toInt() : 0;
-    if (!cliOnly && (!ctestRan || testsTotal == 0)) {
+    if (!skipRest && (!ctestRan || testsTotal == 0)) {
         say(QStringLiteral("the test suite could not be run:\n%1").arg(ctestOut));
         failed = true;
     }
@@ -307,7 +318,7 @@ int main(int argc, char* argv[]) {
                     qPrintable(fixed(c.value(QStringLiteral("startup_rss_kb")) / 1024, 1)),
                     qPrintable(fixed(c.value(QStringLiteral("fleet_16_rss_kb")) / 1024, 1)));
     }
-    if (!cliOnly && ctestRan && testsTotal > 0) {
+    if (!skipRest && ctestRan && testsTotal > 0) {
         std::printf("| test suite: ctest -LE 'e2e\\|fuzz' -j %d, %d tests%s | %s s | | | <= 60 s "
                     "| %s |\n",
                     jobs, testsTotal,
@@ -319,18 +330,19 @@ int main(int argc, char* argv[]) {
     // ---- Details behind the figures.
     std::printf("\nDetails:\n");
     if (!tool.isEmpty() && !base.isEmpty()) {
-        std::printf("- tool start-up stages (median ms from process start): QApplication %s; "
-                    "services built %s (the certificate file dialog takes %s of it); form "
-                    "constructed %s; form initialised and shown %s (the port enumeration, run "
-                    "beside the form's construction, takes %s); first paint done %s; %d "
-                    "widgets\n",
-                    qPrintable(fixed(med(tool, &Startup::app), 1)),
-                    qPrintable(fixed(med(tool, &Startup::services), 1)),
-                    qPrintable(fixed(med(tool, &Startup::pickerMs), 1)),
-                    qPrintable(fixed(med(tool, &Startup::init), 1)),
-                    qPrintable(fixed(med(tool, &Startup::shown), 1)),
-                    qPrintable(fixed(med(tool, &Startup::portsMs), 1)),
-                    qPrintable(fixed(med(tool, &Startup::paint), 1)), tool.first().widgets);
+        std::printf(
+            "- tool start-up stages (median ms from process start): QApplication %s; "
+            "services built %s (the certificate file dialog takes %s of it); form "
+            "constructed %s; form initialised and shown %s (the port enumeration, run beside "
+            "the form's construction, takes %s); first paint done %s; %d "
+            "widgets\n",
+            qPrintable(fixed(med(tool, &Startup::app), 1)),
+            qPrintable(fixed(med(tool, &Startup::services), 1)),
+            qPrintable(fixed(med(tool, &Startup::pickerMs), 1)),
+            qPrintable(fixed(med(tool, &Startup::init), 1)),
+            qPrintable(fixed(med(tool, &Startup::shown), 1)),
+            qPrintable(fixed(med(tool, &Startup::portsMs), 1)),
+            qPrintable(fixed(med(tool, &Startup::paint), 1)), tool.first().widgets);
         std::printf("- baseline start-up stages (median ms from process start): QApplication %s; "
                     "widgets built %s; shown %s; first paint done %s; %d widgets\n",
                     qPrintable(fixed(med(base, &Startup::app), 1)),

@@ -314,7 +314,7 @@ bool AdapterModel::consumeFailedOpen() {
 
 void AdapterModel::restoreDefaults() {
     m_stored.clear();
-    m_stored["WLSI"] = "iChip";
+    m_stored["WLSI"] = "velinor";
     m_stored["WST0"] = "0";
     m_stored["WLCH"] = "0";
     m_stored["HIF"] = "0";

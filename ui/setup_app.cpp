@@ -16,12 +16,7 @@ namespace velinor {
 CSetupApp::CSetupApp(Services& services)
     : m_services(services),
       m_log(ChooseLogLocation(services.programDir, services.xdgStateHome, services.homeDir),
-            services.clock, services.prompts,
-            [this] {
-                // The log file cannot be written: logging goes off for the run.
-                OnLogOff();
-                SetLogActive(false);
-            }),
+            services.clock, services.prompts, [this] { OnLogWriteFailed(); }),
       m_eventLog(m_log, [this] { return m_bLogActive; }) {}
 
 CSetupApp::~CSetupApp() = default;
@@ -64,6 +59,17 @@ void CSetupApp::OnLogOff() {
     writeSettings([](const Settings& s) { s.setLog(false); });
     if (m_pMainDlg)
         m_pMainDlg->ApplyLanguage();
+}
+
+void CSetupApp::OnLogWriteFailed() {
+    // The log file cannot be written: logging goes off for the run. Only the
+    // switch, its menu and the title change; the fields keep what the user typed
+    // and what a running command has put into the form's values.
+    m_bLogActive = false;
+    ReloadMenu(menuLanguage());
+    writeSettings([](const Settings& s) { s.setLog(false); });
+    if (m_pMainDlg)
+        m_pMainDlg->UpdateTitle();
 }
 
 void CSetupApp::OnPortSearchAuto() {
@@ -124,14 +130,43 @@ void CSetupApp::OnCommand(int id) {
     }
 }
 
+bool CSetupApp::entryChecked(int id) const {
+    switch (id) {
+    case kCmdLogOn:
+        return m_bLogActive;
+    case kCmdLogOff:
+        return !m_bLogActive;
+    case kCmdPortSearchAuto:
+        return m_nPortSearch == 1;
+    case kCmdPortSearchManual:
+        return m_nPortSearch == 2;
+    default:
+        return false;
+    }
+}
+
 void CSetupApp::ReloadMenu(int langOffset) {
     if (!m_pMainWnd)
         return;
     const bool english = langOffset == kEnglish;
+    QMenuBar* shown = m_pMainWnd->currentMenuBar();
+    if (shown && shown == m_shownBar && m_shownEnglish == english) {
+        // The bar in this language is there: only its check marks change. (A new
+        // bar costs its style's icons; the start-up alone asks three times.)
+        for (QAction* top : shown->actions()) {
+            for (QAction* action : top->menu()->actions()) {
+                const bool checked = entryChecked(action->data().toInt());
+                action->setCheckable(checked);
+                action->setChecked(checked);
+            }
+        }
+        return;
+    }
     auto* bar = new QMenuBar;
     // The menu stays in the form's window, also on desktops with a global menu.
     bar->setNativeMenuBar(false);
-    auto addEntry = [this, bar](QMenu* menu, int id, const QString& text, bool checked) {
+    auto addEntry = [this, bar](QMenu* menu, int id, const QString& text) {
+        const bool checked = entryChecked(id);
         QAction* action = menu->addAction(text);
         action->setData(id);
         action->setObjectName(QStringLiteral("menu%1").arg(id));
@@ -143,25 +178,24 @@ void CSetupApp::ReloadMenu(int langOffset) {
     };
 
     QMenu* log = bar->addMenu(QStringLiteral("Log"));
-    addEntry(log, kCmdLogOn, english ? QStringLiteral("activated") : QStringLiteral("aktiviert"),
-             m_bLogActive);
+    addEntry(log, kCmdLogOn, english ? QStringLiteral("activated") : QStringLiteral("aktiviert"));
     addEntry(log, kCmdLogOff,
-             english ? QStringLiteral("deactivated") : QStringLiteral("deaktiviert"),
-             !m_bLogActive);
+             english ? QStringLiteral("deactivated") : QStringLiteral("deaktiviert"));
 
     QMenu* search = bar->addMenu(english ? QStringLiteral("Port-Search")
                                          : QStringLiteral("Schnittstellen-Suche"));
     addEntry(search, kCmdPortSearchAuto,
-             english ? QStringLiteral("automatic") : QStringLiteral("automatisch"),
-             m_nPortSearch == 1);
+             english ? QStringLiteral("automatic") : QStringLiteral("automatisch"));
     addEntry(search, kCmdPortSearchManual,
-             english ? QStringLiteral("manual") : QStringLiteral("manuell"), m_nPortSearch == 2);
+             english ? QStringLiteral("manual") : QStringLiteral("manuell"));
 
     QMenu* help = bar->addMenu(QStringLiteral("?"));
-    addEntry(help, kCmdHelp, english ? QStringLiteral("Help") : QStringLiteral("Hilfe"), false);
-    addEntry(help, kCmdAbout, english ? QStringLiteral("About") : QStringLiteral("Über"), false);
+    addEntry(help, kCmdHelp, english ? QStringLiteral("Help") : QStringLiteral("Hilfe"));
+    addEntry(help, kCmdAbout, english ? QStringLiteral("About") : QStringLiteral("Über"));
 
     m_pMainWnd->installMenuBar(bar);
+    m_shownBar = bar;
+    m_shownEnglish = english;
 }
 
 } // namespace velinor

@@ -52,6 +52,8 @@ public:
 
     void OnLogOn();
     void OnLogOff();
+    // A log write has failed: logging off without showing the form's values again.
+    void OnLogWriteFailed();
     void OnPortSearchAuto();
     void OnPortSearchManual();
     void OpenHelp();
@@ -74,6 +76,8 @@ public:
 
 private:
     int menuLanguage() const;
+    // Whether a menu entry carries the check mark now.
+    bool entryChecked(int id) const;
     void writeSettings(const std::function<void(const Settings&)>& write) const;
 
     Services& m_services;
@@ -84,6 +88,9 @@ private:
     std::optional<Settings> m_settings;
     LogWriter m_log;
     EventLog m_eventLog;
+    // The menu bar this object installed last, and its language.
+    const QMenuBar* m_shownBar = nullptr;
+    bool m_shownEnglish = false;
 };
 
 } // namespace velinor

@@ -178,6 +178,8 @@ public:
     void TakeTypedValues();
     void SetLanguage(int offset);
     void ApplyLanguage();
+    // The title from the language and the logging switch; nothing else changes.
+    void UpdateTitle();
     void InitToolTips();
 
     // Port list.

@@ -82,15 +82,17 @@ void CSetupDlg::ApplyLanguage() {
 
     // The menu follows the language whatever the port search mode.
     m_app.ReloadMenu(lang);
-
-    if (m_app.IsLogActive())
-        setWindowTitle(lang == kEnglish ? QStringLiteral("Velinor (log active)")
-                                        : QStringLiteral("Velinor (log aktiv)"));
-    else
-        setWindowTitle(QStringLiteral("Velinor"));
-
+    UpdateTitle();
     UpdateData(false);
     fitLabels();
+}
+
+void CSetupDlg::UpdateTitle() {
+    if (m_app.IsLogActive())
+        setWindowTitle(m_nLangOffset == kEnglish ? QStringLiteral("Velinor (log active)")
+                                                 : QStringLiteral("Velinor (log aktiv)"));
+    else
+        setWindowTitle(QStringLiteral("Velinor"));
 }
 
 void CSetupDlg::fitLabels() const {

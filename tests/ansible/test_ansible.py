@@ -143,7 +143,7 @@ def check_mode(args, work, check, outputs):
     check("check mode: only read-out commands", all(a.commands() == READOUT for a in adapters))
     check("--diff: before and after per port",
           "--- before: %s\n+++ after: %s\n" % (adapters[1].link, adapters[1].link) in output and
-          "-ssid: iChip\n-security: NONE\n-channel: 0\n+ssid: office\n+security: WPA2\n"
+          "-ssid: velinor\n-security: NONE\n-channel: 0\n+ssid: office\n+security: WPA2\n"
           "+channel: 6\n" in output, output[-3000:])
 
 

@@ -27,6 +27,9 @@ private slots:
         QCOMPARE(ranges, "1-12 17-21 26-28 30-30 32-32 34-37 500-509 511-531 600-617 900-901 ");
         QCOMPARE(UiText(28, kGerman), "Einstellungen wurden auf dem WLAN-Produkt gespeichert");
         QCOMPARE(UiText(602, kEnglish), "Sprache wählen");
+        for (int language : {kGerman, kEnglish}) // the port tip: a Linux device path
+            QVERIFY(UiText(603, language).contains("7C5E:0003") &&
+                    UiText(603, language).endsWith(" /dev/ttyACM0"));
         text = QStringLiteral("stale");
         QVERIFY(!UiText(510, kEnglish, &text) && text.isEmpty());
         text = QStringLiteral("stale");

@@ -158,10 +158,10 @@ private slots:
         row("readout", "readout --port P -q", n, "WLSI=!lab WST0=1 WLCH=11", 0,
             "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n");
         row("readout --json", "readout --port P --json --log LOG", n, "", 0,
-            R"({"accessType":"access-point","channel":0,"port":"P","security":"NONE","ssid":"iChip"})",
+            R"({"accessType":"access-point","channel":0,"port":"P","security":"NONE","ssid":"velinor"})",
             "P: 0/5\nP: 1/5\nP: 2/5\nP: 3/5\nP: 4/5\nP: 5/5\n");
         row("readout unanswered", "readout --port P --json -q", n, "?AT+IWLCH", 1,
-            R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE","ssid":"iChip"})");
+            R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE","ssid":"velinor"})");
         row("readout without port", "readout --port /dev/gone", n, "", 3, "",
             "/dev/gone: 0/5\nError occured on /dev/gone\n");
         row("scan", "scan --port P -q --lang de", n,

@@ -94,6 +94,42 @@ private slots:
         QVERIFY(b.app->IsLogActive());
     }
 
+    // Regression: a failed log write showed the stored values again and lost typed text. Now
+    // only the switch, its menu and the title change, as a language switch keeps the fields.
+    void typedTextSurvivesLogFailure_data() {
+        QTest::addColumn<bool>("logIsDirectory");
+        QTest::addColumn<int>("command"); // its first log entry fails
+        QTest::newRow("read out, silent adapter, log.txt a directory")
+            << true << int(CSetupDlg::IDC_READ_OUT);
+        QTest::newRow("netsearch cancelled, program directory a file")
+            << false << int(CSetupDlg::IDC_NETSEARCH);
+    }
+    void typedTextSurvivesLogFailure() {
+        QFETCH(bool, logIsDirectory);
+        QFETCH(int, command);
+        FormBench b;
+        b.programDir = b.dir.path() + QStringLiteral("/bin");
+        QVERIFY(logIsDirectory ? QDir().mkpath(b.programDir + QStringLiteral("/log.txt"))
+                               : writeFile(b.programDir, "a program, not a directory"));
+        CSetupDlg& d = b.start();
+        const Entries typed{.ssid = QStringLiteral("typed"),
+                            .key = QStringLiteral("typed key"),
+                            .channel = QStringLiteral("11"),
+                            .user = QStringLiteral("bob")};
+        b.enter(typed);
+        if (command == CSetupDlg::IDC_READ_OUT)
+            b.model.setFault("AT+IBDRF", AdapterModel::Fault::Silent);
+        if (command == CSetupDlg::IDC_NETSEARCH)
+            b.netsearch([](CScanDlg& dlg) { dlg.cancelButton()->click(); });
+        else
+            b.click(command);
+        QCOMPARE(b.prompts.texts().value(0).left(11), QStringLiteral("Log error: "));
+        QCOMPARE(b.shown().text(), typed.text());
+        QVERIFY(!b.app->IsLogActive() && b.checked(CSetupApp::kCmdLogOff));
+        QCOMPARE(d.windowTitle(), QStringLiteral("Velinor"));
+        QCOMPARE(Settings(b.workingDir).logText(), QStringLiteral("0"));
+    }
+
     // A good certificate, then the bad file: refused with a warning, or unreadable (the chooser
     // opens again silently). Configure refuses, or goes on with the good certificate.
     void badCertificate_data() {

@@ -90,6 +90,10 @@ private slots:
             << "search=5\nlog=1" << 1 << 0 << shows(en, 1, 5);
         QTest::newRow("to German") << "log=1\nlanguage=10000" << 0 << 0 << shows(de, 1, 1);
         QTest::newRow("manual") << "search=5" << -1 << 40009 << shows(de, 0, 2);
+        // The menu bar is kept and its marks set again: a checked entry stays checked.
+        QTest::newRow("log on, again") << "log=1" << -1 << 40004 << shows(de, 1, 1);
+        QTest::newRow("manual, again, English")
+            << "search=2\nlanguage=10000" << -1 << 40009 << shows(en, 0, 2);
         QTest::newRow("automatic") << "search=2\nlanguage=10000" << -1 << 40008 << shows(en, 0, 1);
     }
     void startAndMenu() {

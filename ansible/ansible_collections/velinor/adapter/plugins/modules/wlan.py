@@ -140,7 +140,7 @@ ports:
   sample:
     - port: /dev/ttyACM0
       status: configured
-      before: {ssid: iChip, security: NONE, channel: 0, access_type: access_point}
+      before: {ssid: velinor, security: NONE, channel: 0, access_type: access_point}
       after: {ssid: office, security: WPA2, channel: 6, access_type: access_point}
       msg: ""
       rc: 0
