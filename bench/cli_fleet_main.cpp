@@ -48,7 +48,8 @@ void sample(pid_t pid, Exit& result) {
 }
 
 // Runs the program with its output thrown away; wall time and peak resident set size.
-Exit spawnAndWait(const QString& program, const QStringList& args) {
+Exit spawnAndWait(const QString& program, const QStringList& args,
+                  const QByteArray& outputFile = "/dev/null") {
     std::vector<QByteArray> bytes{program.toLocal8Bit()};
     for (const QString& a : args)
         bytes.push_back(a.toLocal8Bit());
@@ -59,8 +60,9 @@ Exit spawnAndWait(const QString& program, const QStringList& args) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outputFile.constData(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
     Exit result;
     const qint64 begin = velinor::bench::monotonicNs();
     pid_t pid = 0;
@@ -173,8 +175,10 @@ int main(int argc, char* argv[]) {
     }
     for (const int n : {1, 4, 16, 100}) {
         Fleet fleet;
-        if (!fleet.start(n, simulator, dir))
+        if (!fleet.start(n, simulator, dir)) {
+            std::fprintf(stderr, "velinor-bench-cli: %d simulators did not all start\n", n);
             return 1;
+        }
         QStringList cliArgs = {QStringLiteral("configure")};
         for (const QString& port : fleet.ports)
             cliArgs << QStringLiteral("--port") << port;
@@ -182,9 +186,21 @@ int main(int argc, char* argv[]) {
                 << QStringLiteral("--access-point") << QStringLiteral("--security")
                 << QStringLiteral("WPA2") << QStringLiteral("--channel") << QStringLiteral("6")
                 << QStringLiteral("--key-file") << keyFile << QStringLiteral("--quiet");
-        const Exit e = spawnAndWait(cli, cliArgs);
-        if (!e.ok || !fleet.allProgrammed())
+        const QString output = dir.filePath(QStringLiteral("output-%1.txt").arg(n));
+        const Exit e = spawnAndWait(cli, cliArgs, QFile::encodeName(output));
+        if (!e.ok || !fleet.allProgrammed()) {
+            std::fprintf(stderr, "velinor-bench-cli: %d adapters: %s\n", n,
+                         e.ok ? "not every adapter received the whole sequence"
+                              : "velinor-cli failed");
+            QFile text(output);
+            if (text.open(QIODevice::ReadOnly)) {
+                for (const QByteArray& line : text.readAll().split('\n')) {
+                    if (!line.isEmpty() && !line.endsWith(": ok"))
+                        std::fprintf(stderr, "  %s\n", line.constData());
+                }
+            }
             return 1;
+        }
         std::printf("fleet_%d_ms=%.1f\nfleet_%d_rss_kb=%ld\nfleet_%d_threads=%d\n"
                     "fleet_%d_files=%d\n",
                     n, e.wallMs, n, e.maxRssKb, n, e.maxThreads, n, e.maxFiles);
