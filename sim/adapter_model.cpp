@@ -276,6 +276,14 @@ void AdapterModel::setFault(const QByteArray& name, Fault fault) {
         m_faults[name] = fault;
 }
 
+void AdapterModel::clearFaults() {
+    m_faults.clear();
+    m_delays.clear();
+    m_splitParts = 1;
+    m_splitGapMs = 0;
+    m_vanishAfter = -1;
+}
+
 void AdapterModel::setDelay(const QByteArray& name, int ms) {
     if (ms < 0)
         m_delays.remove(name);

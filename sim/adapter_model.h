@@ -65,6 +65,8 @@ public:
 
     // Faults, per command name as commandName() gives it.
     void setFault(const QByteArray& name, Fault fault);
+    // Removes every fault, delay, split and pending vanish (not the replies under way).
+    void clearFaults();
     // The reply is due ms after the command (instead of the key or scan delay); <0 removes.
     void setDelay(const QByteArray& name, int ms);
     // The reply to the n-th command received (1 is the first) is these parts instead.

@@ -88,6 +88,15 @@ void PtyServer::vanish() {
     }
 }
 
+bool PtyServer::comeBack() {
+    m_model.setVanished(false);
+    if (isRunning())
+        return true;
+    const QString link = m_linkPath;
+    m_linkPath.clear(); // the old link points to the old port side
+    return start() && (link.isEmpty() || setLink(link));
+}
+
 void PtyServer::closeTerminal() {
     m_dueTimer.stop();
     m_readNotifier.reset();

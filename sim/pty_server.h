@@ -37,6 +37,10 @@ public:
     // The adapter is unplugged now: the terminal closes.
     void vanish();
 
+    // The adapter is plugged in again after vanish(): a new terminal (a new port side),
+    // the link, if any, pointing to it. False with errorString() on failure.
+    bool comeBack();
+
     // The port side, e.g. "/dev/pts/3".
     QString devicePath() const { return m_devicePath; }
     QString errorString() const { return m_error; }

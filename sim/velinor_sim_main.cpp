@@ -1,4 +1,5 @@
 // velinor-sim: the simulated adapter on a pseudo-terminal, for the tool or any serial program.
+#include "sim/fault_draw.h"
 #include "sim/pty_server.h"
 #include "sim/sim_options.h"
 
@@ -9,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -47,6 +49,14 @@ int main(int argc, char* argv[]) {
     parser.addOption({QStringLiteral("link"),
                       QStringLiteral("Also make <path> a symbolic link to the serial port."),
                       QStringLiteral("path")});
+    parser.addOption(
+        {QStringLiteral("fault-seed"),
+         QStringLiteral("Draw faults at random from <seed>: each line read on standard input "
+                        "clears the fault before and draws the next one (silent, I/ERROR, "
+                        "garbage, late or split replies, vanishing after some commands, or "
+                        "none), printed as one line on standard output. An adapter that has "
+                        "vanished comes back (on a new port side) at the next draw."),
+         QStringLiteral("seed")});
     velinor::sim_options::add(parser);
     parser.process(app);
     if (!parser.positionalArguments().isEmpty()) {
@@ -73,6 +83,47 @@ int main(int argc, char* argv[]) {
         !server.setLink(parser.value(QStringLiteral("link")))) {
         std::fprintf(stderr, "velinor-sim: %s\n", qPrintable(server.errorString()));
         return 1;
+    }
+
+    std::unique_ptr<velinor::FaultDraw> draw;
+    std::unique_ptr<QSocketNotifier> drawInput;
+    if (parser.isSet(QStringLiteral("fault-seed"))) {
+        bool ok = false;
+        const quint64 seed = parser.value(QStringLiteral("fault-seed")).toULongLong(&ok);
+        if (!ok) {
+            std::fprintf(stderr, "velinor-sim: --fault-seed wants a number of 0 or more\n");
+            return 2;
+        }
+        draw = std::make_unique<velinor::FaultDraw>(seed);
+        drawInput = std::make_unique<QSocketNotifier>(STDIN_FILENO, QSocketNotifier::Read);
+        QObject::connect(drawInput.get(), &QSocketNotifier::activated, &app, [&] {
+            char buffer[256];
+            const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n <= 0) {
+                drawInput->setEnabled(false); // end of input: the last fault stays
+                return;
+            }
+            for (ssize_t i = 0; i < n; ++i) {
+                if (buffer[i] != '\n')
+                    continue;
+                if (server.model().vanished()) {
+                    if (!server.comeBack()) {
+                        std::fprintf(stderr, "velinor-sim: %s\n", qPrintable(server.errorString()));
+                        QCoreApplication::exit(1);
+                        return;
+                    }
+                    std::fprintf(stderr, "velinor-sim: the adapter is back at %s\n",
+                                 qPrintable(server.devicePath()));
+                }
+                server.model().clearTranscript(); // the file keeps it; memory stays bounded
+                const velinor::DrawnFault fault = draw->next();
+                fault.applyTo(server.model());
+                if (server.model().vanished())
+                    server.vanish();
+                std::printf("%s\n", fault.describe().constData());
+                std::fflush(stdout);
+            }
+        });
     }
 
     QSocketNotifier stopper(g_signalPipe[0], QSocketNotifier::Read);
