@@ -92,7 +92,7 @@ private slots:
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("vanished");
         const DrawnFault silent = fault(Kind::Silent, "AT+IWLSI");
-        const QByteArray ok = "AT+IWLSI?\r\niChip\r\nI/OK\r\n";
+        const QByteArray ok = "AT+IWLSI?\r\nvelinor\r\nI/OK\r\n";
         QTest::newRow("silence keeps the reply back")
             << fault(Kind::None) << silent << 5000 << QByteArray() << false;
         QTest::newRow("I/ERROR answers the command")
