@@ -1,7 +1,5 @@
-// velinor-cli asked to stop while it configures one or four simulated adapters in virtual time:
-// before the factory reset the adapter is left alone, after it the programming is finished, a
-// second request stops at once and names the step. Requests come at fixed moments of each
-// adapter's own clock, so every run is the same.
+// velinor-cli asked to stop while it configures, reads out or scans simulated adapters in
+// virtual time. Requests come at fixed moments of each adapter's own clock: every run is the same.
 #include "base/stop_signals.h"
 #include "cli/cli_options.h"
 #include "cli/cli_runner.h"
@@ -20,8 +18,7 @@ using namespace velinor::cli;
 
 namespace {
 
-// The clock of the work on this thread, while it lives.
-thread_local ManualClock* t_clock = nullptr;
+thread_local ManualClock* t_clock = nullptr; // of the work on this thread
 struct ThreadClock : ManualClock {
     ThreadClock() { t_clock = this; }
     ~ThreadClock() override { t_clock = t_clock == this ? nullptr : t_clock; }
@@ -94,9 +91,8 @@ struct ScheduledStop : StopRequest {
 
 QString received(FILE* file) {
     std::rewind(file);
-    QByteArray bytes(1 << 16, '\0');
-    bytes.truncate(qsizetype(std::fread(bytes.data(), 1, size_t(bytes.size()), file)));
-    return QString::fromUtf8(bytes);
+    QFile read;
+    return read.open(file, QIODevice::ReadOnly) ? QString::fromUtf8(read.readAll()) : QString();
 }
 
 // velinor-cli run on these arguments (in English, quiet, with a log) against the fleet.
@@ -107,10 +103,7 @@ struct Run {
     QString out, err;
     int code;
     Run(QStringList args, QList<int> atMs, int signal, int silent, const QTemporaryDir& dir) {
-        args << "--lang"
-             << "en"
-             << "--quiet"
-             << "--log" << dir.filePath("log");
+        args << QStringList{"--lang", "en", "--quiet", "--log", dir.filePath("log")};
         QFile::remove(dir.filePath("log"));
         parsed = ParseArguments(args, QString());
         fleet.silent = silent >= 0 ? parsed.options.ports[silent] : QString();
