@@ -138,187 +138,154 @@ private slots:
         QVERIFY(fakes::writeFile(m_usb + "authorized", "1"));
     }
 
-    // A configure line starting with "office" is run as "configure --port P --ssid office ...".
+    // Arguments starting with an option are run as "configure --port P --ssid office ...".
     void run_data() {
         QTest::addColumn<QString>("args");
-        QTest::addColumn<QString>("typed"); // null: standard input is no terminal
-        QTest::addColumn<bool>("errIsTerminal");
         QTest::addColumn<Adapter>("adapter");
         QTest::addColumn<ExitCode>("code");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err"); // in any line order
         QTest::addColumn<Settings>("running");
-        const QString n, ok = "P: ok\n", saved = "Settings saved on wireless product\n";
+        QTest::addColumn<QString>("typed"); // null: standard input is no terminal
+        QTest::addColumn<bool>("errIsTerminal");
+        auto row = [](const char* name, const QString& args, const Adapter& adapter, ExitCode code,
+                      const QString& out, const QString& err, const Settings& running = {},
+                      const QString& typed = {}, bool errIsTerminal = false) {
+            QTest::newRow(name) << args << adapter << code << out << err << running << typed
+                                << errIsTerminal;
+        };
+        const QString ok = "P: ok\n", saved = "Settings saved on wireless product\n";
         const QString ca = m_dir.filePath("ca.pem");
-        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
-        row("NONE access point on channel 6")
-            << "-q --access-point --security NONE --channel 6" << n << false << Adapter{} << kExitOk
-            << ok << saved << Settings{{"WLSI", "office"}, {"WST0", "0"}, {"WLCH", "6"}};
-        row("German: saved") << "-q --access-point --security NONE --channel 6 --lang de" << n
-                             << false << Adapter{} << kExitOk << ok
-                             << "Einstellungen wurden auf dem WLAN-Produkt gespeichert"
-                             << Settings{};
-        row("WEP ad hoc, key file: the SSID gets the ad hoc mark")
-            << "-q --ad-hoc --security WEP --channel 1 --key-file /wep" << n << false << Adapter{}
-            << kExitOk << ok << saved
-            << Settings{{"WLSI", "!office"}, {"WST0", "1"}, {"WLCH", "1"}, {"WKY0", "0123456789"}};
-        row("WEP128 key, first line of stdin")
-            << "-q --ad-hoc --security=WEP128 --channel=11 --key-stdin" << n << false << Adapter{}
-            << kExitOk << ok << saved
-            << Settings{{"WST0", "2"}, {"WKY0", "0123456789abcdef0123456789"}};
-        row("--key-stdin on a terminal asks; access point without channel")
-            << "-q --access-point --security WPA --key-stdin"
-            << "typed-key" << false << Adapter{} << kExitOk << ok << "Channel invalid\n" + saved
-            << Settings{{"WST0", "3"}, {"WLCH", ""}, {"WPP0", "typed-key"}};
-        row("no key named: asked at the terminal")
-            << "-q --access-point --security WPA --channel 3"
-            << "typed-key" << false << Adapter{} << kExitOk << ok << saved
-            << Settings{{"WST0", "3"}, {"WPP0", "typed-key"}};
-        row("progress: a line per step when standard error is no terminal")
-            << "--access-point --security wpa2 --channel 6 --key-file /wpa" << n << false
-            << Adapter{} << kExitOk << ok
-            << "P: 0/10\nP: 1/10\nP: 2/10\nP: 3/10\nP: 4/10\nP: 5/10\nP: 6/10\nP: 7/10\nP: 8/10\n"
-               "P: 9/10\nP: 10/10\n" +
-                   saved
-            << Settings{{"WST0", "4"}, {"WPP0", "passphrase1"}};
-        row("WPA-ENTERPRISE: domain\\user")
-            << "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp "
-               "--password-file /pw --certificate " +
-                   ca + " --channel 6"
-            << n << false << Adapter{} << kExitOk << ok << saved
-            << Settings{{"WST0", "5"}, {"EUSN", "corp\\anna"}};
+        row("NONE access point on channel 6", "-q --access-point --security NONE --channel 6", {},
+            kExitOk, ok, saved, {{"WLSI", "office"}, {"WST0", "0"}, {"WLCH", "6"}});
+        row("German: saved", "-q --access-point --security NONE --channel 6 --lang de", {}, kExitOk,
+            ok, "Einstellungen wurden auf dem WLAN-Produkt gespeichert");
+        row("WEP ad hoc, key file: the SSID gets the ad hoc mark",
+            "-q --ad-hoc --security WEP --channel 1 --key-file /wep", {}, kExitOk, ok, saved,
+            {{"WLSI", "!office"}, {"WST0", "1"}, {"WLCH", "1"}, {"WKY0", "0123456789"}});
+        row("WEP128 key, first line of stdin",
+            "-q --ad-hoc --security=WEP128 --channel=11 --key-stdin", {}, kExitOk, ok, saved,
+            {{"WST0", "2"}, {"WKY0", "0123456789abcdef0123456789"}});
+        row("--key-stdin on a terminal asks; access point without channel",
+            "-q --access-point --security WPA --key-stdin", {}, kExitOk, ok,
+            "Channel invalid\n" + saved, {{"WST0", "3"}, {"WLCH", ""}, {"WPP0", "typed-key"}},
+            "typed-key");
+        row("no key named: asked at the terminal", "-q --access-point --security WPA --channel 3",
+            {}, kExitOk, ok, saved, {{"WST0", "3"}, {"WPP0", "typed-key"}}, "typed-key");
+        row("progress: a line per step when standard error is no terminal",
+            "--access-point --security wpa2 --channel 6 --key-file /wpa", {}, kExitOk, ok,
+            "P: 0/10\nP: 1/10\nP: 2/10\nP: 3/10\nP: 4/10\nP: 5/10\nP: 6/10\nP: 7/10\nP: 8/10\n"
+            "P: 9/10\nP: 10/10\n" +
+                saved,
+            {{"WST0", "4"}, {"WPP0", "passphrase1"}});
+        row("WPA-ENTERPRISE: domain\\user",
+            "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp --password-file "
+            "/pw --certificate " +
+                ca + " --channel 6",
+            {}, kExitOk, ok, saved, {{"WST0", "5"}, {"EUSN", "corp\\anna"}});
         const QString wpa2Enterprise =
-            "-q --access-point --security WPA2-ENTERPRISE --user anna --certificate " + ca +
-            " --channel 6";
-        row("WPA2-ENTERPRISE, password from stdin")
-            << wpa2Enterprise + " --password-stdin" << n << false << Adapter{} << kExitOk << ok
-            << saved << Settings{{"WST0", "6"}, {"EUSN", "anna"}};
-        row("WPA2-ENTERPRISE, no password and no terminal: refused")
-            << wpa2Enterprise << n << false << Adapter{} << kExitRefused << ""
-            << "Password is empty" << Settings{};
-        row("WPA2-ENTERPRISE, password asked at the terminal")
-            << wpa2Enterprise << "typed" << false << Adapter{} << kExitOk << ok << saved
-            << Settings{{"WST0", "6"}, {"EUSN", "anna"}};
+            "-q --access-point --security WPA2-ENTERPRISE --user anna --channel 6 --certificate " +
+            ca;
+        row("WPA2-ENTERPRISE, password from stdin", wpa2Enterprise + " --password-stdin", {},
+            kExitOk, ok, saved, {{"WST0", "6"}, {"EUSN", "anna"}});
+        row("WPA2-ENTERPRISE, no password and no terminal: refused", wpa2Enterprise, {},
+            kExitRefused, "", "Password is empty");
+        row("WPA2-ENTERPRISE, password asked at the terminal", wpa2Enterprise, {}, kExitOk, ok,
+            saved, {{"WST0", "6"}, {"EUSN", "anna"}}, "typed");
         const QString goneCertificate = "-q --access-point --security WPA-ENTERPRISE --user anna "
                                         "--password-file /pw --certificate /gone --channel 6";
-        row("unreadable certificate")
-            << goneCertificate << n << false << Adapter{} << kExitRefused << ""
-            << "/gone: cannot be read\nNo valid certificate detected" << Settings{};
-        row("German: unreadable certificate")
-            << goneCertificate + " --lang de" << n << false << Adapter{} << kExitRefused << ""
-            << "/gone: nicht lesbar\nEs wurde kein gültiges Zertifikat ausgewählt" << Settings{};
-        row("key file with an empty first line: refused")
-            << "-q --access-point --security WPA2 --channel 6 --key-file /blank" << n << false
-            << Adapter{} << kExitRefused << ""
-            << "A WPA key must have 8-63 characters" << Settings{};
-        row("SSID over 32 bytes: refused")
-            << "configure --port P --ssid " + QString(33, u's') +
-                   " -q --access-point --security NONE"
-            << n << false << Adapter{} << kExitRefused << ""
-            << "Please enter no more than 32 bytes (UTF-8; ä takes two)." << Settings{};
-        row("SSID refused by the adapter") << "-q --access-point --security NONE --channel 6" << n
-                                           << false << Adapter{.refused = "AT+IWLSI"}
-                                           << kExitRefused << "P: Error occurred while set SSID\n"
-                                           << "Error occurred while set SSID" << Settings{};
-        row("progress bar on a terminal, cleared for a message")
-            << "--access-point --security NONE --channel 6" << n << true
-            << Adapter{.unanswered = "AT+IWLCH"} << kExitRefused
-            << "P: Error occurred while set channel\n"
-            << "\rP [                    ]   0%  \rP [##                  ]  11%  "
-               "\rP [####                ]  22%  \rP [######              ]  33%  "
-               "\rP [########            ]  44%  \rP [###########         ]  55%  "
-               "\rP [#############       ]  66%  \rP [###############     ]  77%  "
-               "\r\033[KError occurred while set channel\n"
-               "\rP [###############     ]  77%  \r\033[K"
-            << Settings{};
+        row("unreadable certificate", goneCertificate, {}, kExitRefused, "",
+            "/gone: cannot be read\nNo valid certificate detected");
+        row("German: unreadable certificate", goneCertificate + " --lang de", {}, kExitRefused, "",
+            "/gone: nicht lesbar\nEs wurde kein gültiges Zertifikat ausgewählt");
+        row("key file with an empty first line: refused",
+            "-q --access-point --security WPA2 --channel 6 --key-file /blank", {}, kExitRefused, "",
+            "A WPA key must have 8-63 characters");
+        row("SSID over 32 bytes: refused",
+            "configure --port P --ssid " + QString(33, u's') + " -q --access-point --security NONE",
+            {}, kExitRefused, "", "Please enter no more than 32 bytes (UTF-8; ä takes two).");
+        row("SSID refused by the adapter", "-q --access-point --security NONE --channel 6",
+            {.refused = "AT+IWLSI"}, kExitRefused, "P: Error occurred while set SSID\n",
+            "Error occurred while set SSID");
+        row("progress bar on a terminal, cleared for a message",
+            "--access-point --security NONE --channel 6", {.unanswered = "AT+IWLCH"}, kExitRefused,
+            "P: Error occurred while set channel\n",
+            "\rP [                    ]   0%  \rP [##                  ]  11%  "
+            "\rP [####                ]  22%  \rP [######              ]  33%  "
+            "\rP [########            ]  44%  \rP [###########         ]  55%  "
+            "\rP [#############       ]  66%  \rP [###############     ]  77%  "
+            "\r\033[KError occurred while set channel\n\rP [###############     ]  77%  \r\033[K",
+            {}, {}, true);
         const QString twoPorts =
             "configure --port P --port /dev/gone --ssid x --ad-hoc --security NONE --channel 1";
-        row("two ports, one absent: each line names its port")
-            << twoPorts << n << false << Adapter{} << kExitNoPort
-            << "P: ok\n/dev/gone: Error occured on /dev/gone\n"
-            << "P: 0/9\nP: 1/9\nP: 2/9\nP: 3/9\nP: 4/9\nP: 5/9\nP: 6/9\nP: 7/9\nP: 8/9\nP: 9/9\n"
-               "P: Settings saved on wireless product\n/dev/gone: 0/9\n"
-               "/dev/gone: Error occured on /dev/gone"
-            << Settings{};
-        row("two ports --json, one absent")
-            << twoPorts + " --json -q" << n << false << Adapter{} << kExitNoPort
-            << R"({"ports":[{"code":0,"message":"","port":"P","result":"ok"},{"code":3,)"
-               R"("message":"Error occured on /dev/gone","port":"/dev/gone","result":"failed"}]})"
-            << "/dev/gone: Error occured on /dev/gone\nP: Settings saved on wireless product"
-            << Settings{};
-        row("configure --json, refused by the adapter")
-            << "-q --json --access-point --security NONE --channel 6" << n << false
-            << Adapter{.refused = "AT+IWLSI"} << kExitRefused
-            << R"({"ports":[{"code":1,"message":"Error occurred while set SSID","port":"P",)"
-               R"("result":"failed"}]})"
-            << "Error occurred while set SSID" << Settings{};
+        row("two ports, one absent: each line names its port", twoPorts, {}, kExitNoPort,
+            "P: ok\n/dev/gone: Error occured on /dev/gone\n",
+            "P: 0/9\nP: 1/9\nP: 2/9\nP: 3/9\nP: 4/9\nP: 5/9\nP: 6/9\nP: 7/9\nP: 8/9\nP: 9/9\n"
+            "P: Settings saved on wireless product\n/dev/gone: 0/9\n"
+            "/dev/gone: Error occured on /dev/gone");
+        row("two ports --json, one absent", twoPorts + " --json -q", {}, kExitNoPort,
+            R"({"ports":[{"code":0,"message":"","port":"P","result":"ok"},{"code":3,)"
+            R"("message":"Error occured on /dev/gone","port":"/dev/gone","result":"failed"}]})",
+            "/dev/gone: Error occured on /dev/gone\nP: Settings saved on wireless product");
+        row("configure --json, refused by the adapter",
+            "-q --json --access-point --security NONE --channel 6", {.refused = "AT+IWLSI"},
+            kExitRefused,
+            R"({"ports":[{"code":1,"message":"Error occurred while set SSID","port":"P",)"
+            R"("result":"failed"}]})",
+            "Error occurred while set SSID");
         // The system reports /dev/ttyACM10, /dev/ttyS0, /dev/ttyACM2, /dev/ttyUSB0.
-        row("ports: the adapters' ports in number order")
-            << "ports" << n << false << Adapter{} << kExitOk << "/dev/ttyACM2\n/dev/ttyACM10\n"
-            << "" << Settings{};
-        row("ports --json") << "ports --json" << n << false << Adapter{} << kExitOk
-                            << R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},)"
-                               R"({"port":"/dev/ttyACM10","usbId":"7c5e:0003"}]})"
-                            << "" << Settings{};
-        row("ports --all: every port, with its USB id where known")
-            << "ports --all" << n << false << Adapter{} << kExitOk
-            << "/dev/ttyACM2 7c5e:0003\n/dev/ttyACM10 7c5e:0003\n/dev/ttyS0\n/dev/ttyUSB0 "
-               "0403:6001\n"
-            << "" << Settings{};
-        row("ports --all --json")
-            << "ports --all --json" << n << false << Adapter{} << kExitOk
-            << R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},{"port":"/dev/ttyACM10",)"
-               R"("usbId":"7c5e:0003"},{"port":"/dev/ttyS0","usbId":null},{"port":"/dev/ttyUSB0",)"
-               R"("usbId":"0403:6001"}]})"
-            << "" << Settings{};
+        row("ports: the adapters' ports in number order", "ports", {}, kExitOk,
+            "/dev/ttyACM2\n/dev/ttyACM10\n", "");
+        row("ports --json", "ports --json", {}, kExitOk,
+            R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},)"
+            R"({"port":"/dev/ttyACM10","usbId":"7c5e:0003"}]})",
+            "");
+        row("ports --all: every port, with its USB id where known", "ports --all", {}, kExitOk,
+            "/dev/ttyACM2 7c5e:0003\n/dev/ttyACM10 7c5e:0003\n/dev/ttyS0\n/dev/ttyUSB0 0403:6001\n",
+            "");
+        row("ports --all --json", "ports --all --json", {}, kExitOk,
+            R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},{"port":"/dev/ttyACM10",)"
+            R"("usbId":"7c5e:0003"},{"port":"/dev/ttyS0","usbId":null},{"port":"/dev/ttyUSB0",)"
+            R"("usbId":"0403:6001"}]})",
+            "");
         const Adapter adHocWep{.stored = {{"WLSI", "!lab"}, {"WST0", "1"}, {"WLCH", "11"}}};
-        row("readout") << "readout --port P -q" << n << false << adHocWep << kExitOk
-                       << "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n"
-                       << "" << Settings{};
-        row("German: readout")
-            << "readout --port P -q --lang de" << n << false << adHocWep << kExitOk
-            << "SSID: lab\nVerschlüsselung: WEP\nKanal: 11\nZugriffsverfahren: Ad Hoc\n"
-            << "" << Settings{};
-        row("readout --json, with progress")
-            << "readout --port P --json" << n << false << Adapter{} << kExitOk
-            << R"({"accessType":"access-point","channel":0,"port":"P","security":"NONE",)"
-               R"("ssid":"velinor"})"
-            << "P: 0/5\nP: 1/5\nP: 2/5\nP: 3/5\nP: 4/5\nP: 5/5" << Settings{};
-        row("readout, channel unanswered: null, refused")
-            << "readout --port P --json -q" << n << false << Adapter{.unanswered = "AT+IWLCH"}
-            << kExitRefused
-            << R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE",)"
-               R"("ssid":"velinor"})"
-            << "" << Settings{};
-        row("readout, port absent")
-            << "readout --port /dev/gone" << n << false << Adapter{} << kExitNoPort << ""
-            << "/dev/gone: 0/5\nError occured on /dev/gone" << Settings{};
-        row("German: port absent") << "readout --port /dev/gone -q --lang de" << n << false
-                                   << Adapter{} << kExitNoPort << ""
-                                   << "Fehler beim Öffnen von /dev/gone" << Settings{};
+        row("readout", "readout --port P -q", adHocWep, kExitOk,
+            "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n", "");
+        row("German: readout", "readout --port P -q --lang de", adHocWep, kExitOk,
+            "SSID: lab\nVerschlüsselung: WEP\nKanal: 11\nZugriffsverfahren: Ad Hoc\n", "");
+        row("readout --json, with progress", "readout --port P --json", {}, kExitOk,
+            R"({"accessType":"access-point","channel":0,"port":"P","security":"NONE",)"
+            R"("ssid":"velinor"})",
+            "P: 0/5\nP: 1/5\nP: 2/5\nP: 3/5\nP: 4/5\nP: 5/5");
+        row("readout, channel unanswered: null, refused", "readout --port P --json -q",
+            {.unanswered = "AT+IWLCH"}, kExitRefused,
+            R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE",)"
+            R"("ssid":"velinor"})",
+            "");
+        row("readout, port absent", "readout --port /dev/gone", {}, kExitNoPort, "",
+            "/dev/gone: 0/5\nError occured on /dev/gone");
+        row("German: port absent", "readout --port /dev/gone -q --lang de", {}, kExitNoPort, "",
+            "Fehler beim Öffnen von /dev/gone");
         const Adapter farThenNear{.networks = {"far,AP,00:1A:2B:3C:4D:01,WPA2_ENT,6,80",
                                                "near,ADHOC,02:11:22:33:44:55,WEP,11,40"}};
-        row("scan: lowest damping first")
-            << "scan --port P -q" << n << false << farThenNear << kExitOk
-            << "SSID\tAccess\tMAC-Address\tChannel\tEncryption\tDamping\n"
-               "near\tAd-hoc\t02:11:22:33:44:55\t11\tWEP\t40\n"
-               "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n"
-            << "" << Settings{};
-        row("German: scan") << "scan --port P -q --lang de" << n << false << farThenNear << kExitOk
-                            << "SSID\tZugang\tMAC-Adresse\tKanal\tVerschlüsselung\tDämpfung\n"
-                               "near\tAd-hoc\t02:11:22:33:44:55\t11\tWEP\t40\n"
-                               "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n"
-                            << "" << Settings{};
-        row("scan --json")
-            << "scan --port P --json" << n << false << farThenNear << kExitOk
-            << R"({"networks":[{"accessType":"ad-hoc","channel":11,"damping":40,"mac":)"
-               R"("02:11:22:33:44:55","security":"WEP","ssid":"near"},{"accessType":)"
-               R"("access-point","channel":6,"damping":80,"mac":"00:1A:2B:3C:4D:01","security":)"
-               R"("WPA2-ENTERPRISE","ssid":"far"}],"port":"P"})"
-            << "P: 1/20\nP: 2/20" << Settings{};
-        row("scan refused by the adapter")
-            << "scan --port P" << n << false << Adapter{.refused = "AT+IRP20"} << kExitRefused << ""
-            << "Error occured during wireless network scan\nP: 1/20\nP: 2/20" << Settings{};
+        row("scan: lowest damping first", "scan --port P -q", farThenNear, kExitOk,
+            "SSID\tAccess\tMAC-Address\tChannel\tEncryption\tDamping\n"
+            "near\tAd-hoc\t02:11:22:33:44:55\t11\tWEP\t40\n"
+            "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n",
+            "");
+        row("German: scan", "scan --port P -q --lang de", farThenNear, kExitOk,
+            "SSID\tZugang\tMAC-Adresse\tKanal\tVerschlüsselung\tDämpfung\n"
+            "near\tAd-hoc\t02:11:22:33:44:55\t11\tWEP\t40\n"
+            "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n",
+            "");
+        row("scan --json", "scan --port P --json", farThenNear, kExitOk,
+            R"({"networks":[{"accessType":"ad-hoc","channel":11,"damping":40,"mac":)"
+            R"("02:11:22:33:44:55","security":"WEP","ssid":"near"},{"accessType":)"
+            R"("access-point","channel":6,"damping":80,"mac":"00:1A:2B:3C:4D:01","security":)"
+            R"("WPA2-ENTERPRISE","ssid":"far"}],"port":"P"})",
+            "P: 1/20\nP: 2/20");
+        row("scan refused by the adapter", "scan --port P", {.refused = "AT+IRP20"}, kExitRefused,
+            "", "Error occured during wireless network scan\nP: 1/20\nP: 2/20");
     }
     void run() {
         QFETCH(QString, args);
