@@ -205,8 +205,10 @@ private slots:
             if (c.outcome == Outcome::KeepsSettings) {
                 QVERIFY2(!sent.contains("AT+IFD\\r"), sent.join());
             } else if (c.outcome == Outcome::Programmed) {
-                QCOMPARE(sent.mid(sent.size() - 2),
-                         (QList<QByteArray>{"AT+IBRM=2\\r", "AT+IDOWN\\r"}));
+                QCOMPARE(sent, (QList<QByteArray>{
+                                   "AT+IBDRF?\\r", "AT+IFD\\r", "AT+IHIF=4\\r", "AT+IBDRF=9\\r",
+                                   "AT+IWLSI=office\\r", "AT+IWST0=4\\r", "AT+IWLCH=6\\r",
+                                   "AT+IWPP0=passphrase1\\r", "AT+IBRM=2\\r", "AT+IDOWN\\r"}));
                 message = kFinishing;
                 result = "ok";
             } else {
