@@ -431,6 +431,15 @@ private slots:
         QTEST(parsed.error, "error");
     }
 
+    // An exchange of one step shows it.
+    void oneStepProgress() {
+        const std::unique_ptr<FILE, int (*)(FILE*)> err(std::tmpfile(), std::fclose);
+        ConsoleOutput console(stdout, err.get(), false, true);
+        console.startProgress({"P"});
+        PortProgress(console, 0).progress(1, 1);
+        QCOMPARE(received(err.get()), "P: 1/1\n");
+    }
+
     // Showing the values selects the first type that begins with the stored text, as the form's
     // combo does (none: the choice stays); an index outside the list selects none.
     void headlessForm() {
