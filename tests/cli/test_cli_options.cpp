@@ -426,8 +426,10 @@ private slots:
         ParseResult parsed = ParseArguments(args.split(u' ', Qt::SkipEmptyParts), QString());
         FakeSecretInput input;
         QString key, password;
-        if (parsed.error.isEmpty())
-            ReadSecrets(parsed.options, input, key, password, parsed.error);
+        QString secretsError;
+        if (parsed.error.isEmpty() &&
+            !ReadSecrets(parsed.options, input, key, password, secretsError))
+            parsed.error = secretsError;
         QTEST(parsed.error, "error");
     }
 
