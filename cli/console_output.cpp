@@ -59,7 +59,7 @@ void ConsoleOutput::endProgress() {
     const std::lock_guard lock(m_mutex);
     clearBar();
     m_names.clear();
-    std::fflush(m_err);
+    std::fflush(m_err); // mutants: skip (standard error is unbuffered; tests read after a rewind)
 }
 
 void ConsoleOutput::drawBar() {

@@ -1,13 +1,12 @@
-// velinor-cli asked to stop while it configures one or four simulated adapters in virtual time:
-// before the factory reset the adapter is left alone, after it the programming is finished, a
-// second request stops at once and names the step. Requests come at fixed moments of each
-// adapter's own clock, so every run is the same.
+// velinor-cli asked to stop while it configures, reads out or scans simulated adapters in
+// virtual time. Requests come at fixed moments of each adapter's own clock: every run is the same.
 #include "base/stop_signals.h"
 #include "cli/cli_options.h"
 #include "cli/cli_runner.h"
 #include "cli/console_output.h"
 #include "fakes.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QTest>
 
@@ -20,46 +19,35 @@ using namespace velinor::cli;
 
 namespace {
 
-// The clock of the work on this thread, while it lives.
-thread_local ManualClock* t_clock = nullptr;
+thread_local ManualClock* t_clock = nullptr; // of the work on this thread
 struct ThreadClock : ManualClock {
     ThreadClock() { t_clock = this; }
     ~ThreadClock() override { t_clock = t_clock == this ? nullptr : t_clock; }
 };
 
-// The adapter of each port, made on the clock of the thread that opens it; a port left open
-// when its work ends is noted.
-struct Fleet : SimSerialPort {
-    struct Shared {
-        std::mutex mutex;
-        std::map<QString, std::unique_ptr<AdapterModel>> adapters;
-        QString silent; // this port's adapter never answers the probe
-        QStringList leftOpen;
-    };
-    static AdapterModel& adapterOf(Shared& s, const QString& name) {
-        const std::lock_guard lock(s.mutex);
-        auto& model = s.adapters[name];
-        if (!model)
-            model = std::make_unique<AdapterModel>(*t_clock);
-        if (name == s.silent)
-            model->setFault("AT+IBDRF", AdapterModel::Fault::Silent);
-        return *model;
-    }
-    Fleet(Shared& s, const QString& name)
-        : SimSerialPort(adapterOf(s, name), *t_clock, name), m_shared(s) {}
-    ~Fleet() override {
-        const std::lock_guard lock(m_shared.mutex);
-        if (isOpen())
-            m_shared.leftOpen << deviceName();
-    }
-    Shared& m_shared;
+// The adapters by port name, each made on the clock of the thread that opens its port.
+struct Fleet {
+    std::mutex mutex;
+    std::map<QString, std::unique_ptr<AdapterModel>> adapters;
+    QString silent;       // this port's adapter never answers the probe
+    QStringList leftOpen; // ports still open when their work ended
 };
 
 // A port that becomes its adapter's port when it is opened.
 struct FleetPort : SerialPort {
-    explicit FleetPort(Fleet::Shared& s) : shared(s) {}
+    explicit FleetPort(Fleet& f) : fleet(f) {}
+    ~FleetPort() override {
+        const std::lock_guard lock(fleet.mutex);
+        if (isOpen())
+            fleet.leftOpen << sim->deviceName();
+    }
     OpenStatus open(const QString& name) override {
-        sim = std::make_unique<Fleet>(shared, name);
+        const std::lock_guard lock(fleet.mutex);
+        auto& model = fleet.adapters[name];
+        model = model ? std::move(model) : std::make_unique<AdapterModel>(*t_clock);
+        if (name == fleet.silent)
+            model->setFault("AT+IBDRF", AdapterModel::Fault::Silent);
+        sim = std::make_unique<SimSerialPort>(*model, *t_clock, name);
         return sim->open(name);
     }
     void close() override { sim->close(); }
@@ -71,8 +59,8 @@ struct FleetPort : SerialPort {
     bool writeLineSettings(const LineSettings& s) override { return sim->writeLineSettings(s); }
     int lastError() const override { return sim ? sim->lastError() : 0; }
     void clearError() override {}
-    Fleet::Shared& shared;
-    std::unique_ptr<Fleet> sim;
+    Fleet& fleet;
+    std::unique_ptr<SimSerialPort> sim;
 };
 
 // Stopping asked for at these moments of each adapter's clock; asked off a port's thread, the
@@ -94,27 +82,42 @@ struct ScheduledStop : StopRequest {
 
 QString received(FILE* file) {
     std::rewind(file);
-    QByteArray bytes(1 << 16, '\0');
-    bytes.truncate(qsizetype(std::fread(bytes.data(), 1, size_t(bytes.size()), file)));
-    return QString::fromUtf8(bytes);
+    QFile read;
+    return read.open(file, QIODevice::ReadOnly) ? QString::fromUtf8(read.readAll()) : QString();
 }
 
-// velinor-cli run on these arguments (in English, quiet, with a log) against the fleet.
-struct Run {
-    ParseResult parsed;
-    Fleet::Shared fleet;
-    ScheduledStop stop;
-    QString out, err;
-    int code;
-    Run(QStringList args, QList<int> atMs, int signal, int silent, const QTemporaryDir& dir) {
-        args << "--lang"
-             << "en"
-             << "--quiet"
-             << "--log" << dir.filePath("log");
-        QFile::remove(dir.filePath("log"));
-        parsed = ParseArguments(args, QString());
-        fleet.silent = silent >= 0 ? parsed.options.ports[silent] : QString();
-        stop.atMs = std::move(atMs);
+const QString kFinishing = "already reset to factory defaults: its programming is being finished, "
+                           "so that it is not left unconfigured (a second Ctrl+C stops at once)";
+const QString kUnchanged = "stopped before the factory reset: the adapter keeps its settings";
+const QString kAtSsid = "stopped at step 5 of 10 (AT+IWLSI): the adapter is left half-programmed "
+                        "and must be configured again";
+const QString kSaved = "Settings saved on wireless product";
+const QList<QByteArray> kAll{
+    "AT+IBDRF?\r",       "AT+IFD\r",     "AT+IHIF=4\r",  "AT+IBDRF=9\r",
+    "AT+IWLSI=office\r", "AT+IWST0=4\r", "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r",
+    "AT+IBRM=2\r",       "AT+IDOWN\r"};
+
+} // namespace
+
+class TestCliStop : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    const QString m_log = m_dir.filePath("log");
+    Fleet m_fleet;
+    QString m_out, m_err;
+
+    // velinor-cli on these arguments (in English, quiet, with a log) against a fresh fleet.
+    int run(const QStringList& args, const QList<int>& atMs, int signal,
+            const QString& silent = {}) {
+        QFile::remove(m_log);
+        m_fleet.adapters.clear();
+        m_fleet.leftOpen.clear();
+        m_fleet.silent = silent;
+        const ParseResult parsed = ParseArguments(
+            args.mid(0, 1) + QStringList{"--lang", "en", "--quiet", "--log", m_log} + args.mid(1),
+            QString());
+        ScheduledStop stop;
+        stop.atMs = atMs;
         stop.sig = signal;
         fakes::FakePortEnumerator enumerator;
         const std::unique_ptr<FILE, int (*)(FILE*)> o(std::tmpfile(), std::fclose),
@@ -127,104 +130,88 @@ struct Run {
                 return std::make_unique<ManualClock>();
             return std::make_unique<ThreadClock>();
         };
-        Environment env{enumerator, [&] { return std::make_unique<FleetPort>(fleet); },
-                        makeClock,  dir.filePath("sys"),
+        Environment env{enumerator, [&] { return std::make_unique<FleetPort>(m_fleet); },
+                        makeClock,  m_dir.filePath("sys"),
                         console,    &stop};
-        code = RunCommand(parsed.options, "passphrase1", QString(), env);
-        out = received(o.get());
-        err = received(e.get());
+        const int code = RunCommand(parsed.options, "passphrase1", QString(), env);
+        m_out = received(o.get());
+        m_err = received(e.get());
+        return code;
     }
-};
-
-const QString kFinishing = QStringLiteral(
-    "already reset to factory defaults: its programming is being finished, so that it is not "
-    "left unconfigured (a second Ctrl+C stops at once)");
-const QString kUnchanged =
-    QStringLiteral("stopped before the factory reset: the adapter keeps its settings");
-const QString kAtSsid = QStringLiteral("stopped at step 5 of 10 (AT+IWLSI): the adapter is left "
-                                       "half-programmed and must be configured again");
-const QString kSaved = QStringLiteral("Settings saved on wireless product");
-
-} // namespace
-
-class TestCliStop : public QObject {
-    Q_OBJECT
-    QTemporaryDir m_dir;
 
 private slots:
     // The probe goes out at 2.0 s, the reset at 3.2 s, the SSID at 6.8 s (answer read at 8.0 s).
-    void stop_data() {
+    void configure_data() {
         QTest::addColumn<int>("ports");
-        QTest::addColumn<QList<int>>("atMs");
+        QTest::addColumn<QList<int>>("atMs"); // the moments of the requests
         QTest::addColumn<int>("signal");
-        QTest::addColumn<int>("silent");   // the port whose adapter never answers, or -1
-        QTest::addColumn<int>("commands"); // of the ten a WPA2 access point gets
+        QTest::addColumn<int>("sent"); // commands sent of the ten a WPA2 access point gets
         QTest::addColumn<QString>("result");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<int>("code");
+        QTest::addColumn<QStringList>("messages"); // per port, logged with the signal's name
         for (const int n : {1, 4}) {
-            QTest::addRow("%d port(s), SIGINT before the reset", n)
-                << n << QList<int>{2500} << SIGINT << -1 << 1 << kUnchanged
-                << QStringList{kUnchanged} << 130;
-            QTest::addRow("%d port(s), SIGTERM after the reset", n)
-                << n << QList<int>{3500} << SIGTERM << -1 << 10 << "ok"
-                << QStringList{kFinishing, kSaved} << 143;
-            QTest::addRow("%d port(s), a second SIGINT", n)
-                << n << QList<int>{3500, 7500} << SIGINT << -1 << 5 << kAtSsid
-                << QStringList{kFinishing, kAtSsid} << 130;
+            QTest::addRow("%d port(s), SIGINT before the reset: settings kept", n)
+                << n << QList<int>{2500} << SIGINT << 1 << kUnchanged << QStringList{kUnchanged};
+            QTest::addRow("%d port(s), SIGTERM after the reset: programming finished", n)
+                << n << QList<int>{3500} << SIGTERM << 10 << "ok"
+                << QStringList{kFinishing, kSaved};
+            QTest::addRow("%d port(s), a second SIGINT stops at once, naming the step", n)
+                << n << QList<int>{3500, 7500} << SIGINT << 5 << kAtSsid
+                << QStringList{kFinishing, kAtSsid};
         }
-        QTest::newRow("4 ports, SIGTERM while one is still opening")
-            << 4 << QList<int>{5000} << SIGTERM << 2 << 10 << "ok"
-            << QStringList{kFinishing, kSaved} << 143;
         QTest::newRow("1 port, SIGHUP before it is opened")
-            << 1 << QList<int>{0} << SIGHUP << -1 << 0 << kUnchanged << QStringList{kUnchanged}
-            << 129;
+            << 1 << QList<int>{0} << SIGHUP << 0 << kUnchanged << QStringList{kUnchanged};
     }
-    void stop() {
+    void configure() {
         QFETCH(int, ports);
-        QFETCH(int, silent);
-        QFETCH(int, commands);
+        QFETCH(int, signal);
+        QFETCH(int, sent);
         QFETCH(QString, result);
         QFETCH(QStringList, messages);
-        QStringList args = QString("configure --ssid office --access-point --security WPA2 "
-                                   "--channel 6")
-                               .split(' ');
+        QFETCH(QList<int>, atMs);
+        QStringList args{"configure",  "--ssid", "office",    "--access-point",
+                         "--security", "WPA2",   "--channel", "6"};
         for (int i = 0; i < ports; ++i)
             args << "--port" << QStringLiteral("/dev/ttyACM%1").arg(i);
-        QFETCH(QList<int>, atMs);
-        QFETCH(int, signal);
-        Run r(args, atMs, signal, silent, m_dir);
-        const ParseResult& parsed = r.parsed;
-        Fleet::Shared& fleet = r.fleet;
-        const int code = r.code;
-
-        const QList<QByteArray> all{
-            "AT+IBDRF?\r",       "AT+IFD\r",     "AT+IHIF=4\r",  "AT+IBDRF=9\r",
-            "AT+IWLSI=office\r", "AT+IWST0=4\r", "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r",
-            "AT+IBRM=2\r",       "AT+IDOWN\r"};
-        const QStringList log = fakes::logLines(fakes::readFile(m_dir.filePath("log")));
+        QCOMPARE(run(args, atMs, signal), StopSignals::exitCode(signal));
+        const QStringList log = fakes::logLines(fakes::readFile(m_log));
         QString wantOut;
         QStringList wantErr;
-        for (const QString& port : parsed.options.ports) {
-            const bool quiet = port == fleet.silent; // its second probe was stopped
-            const auto& model = fleet.adapters[port];
-            QCOMPARE(model ? model->transcript() : QList<QByteArray>(),
-                     all.mid(0, quiet ? 1 : commands));
-            wantOut += port + ": " + (quiet ? kUnchanged : result) + '\n';
-            for (const QString& m : quiet ? QStringList{kUnchanged} : messages) {
+        for (int i = 0; i < ports; ++i) {
+            const QString port = QStringLiteral("/dev/ttyACM%1").arg(i);
+            const auto& model = m_fleet.adapters[port];
+            QCOMPARE(model ? model->transcript() : QList<QByteArray>(), kAll.mid(0, sent));
+            wantOut += port + ": " + result + '\n';
+            for (const QString& m : messages) {
                 // One port's own message comes without its name, a stop's always with it.
                 wantErr << (ports == 1 && m == kSaved ? m : port + ": " + m);
                 QVERIFY(m == kSaved ||
                         log.contains(StopSignals::name(signal) + ": " + port + ": " + m));
             }
         }
-        QCOMPARE(r.out, wantOut);
-        QStringList errLines = r.err.split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(m_out, wantOut);
+        QStringList errLines = m_err.split(u'\n', Qt::SkipEmptyParts);
         errLines.sort();
         wantErr.sort();
         QCOMPARE(errLines, wantErr);
-        QCOMPARE(fleet.leftOpen, QStringList());
-        QTEST(code, "code");
+        QCOMPARE(m_fleet.leftOpen, QStringList());
+    }
+
+    // The other ports' programming is finished while one still waits for its probe's answer:
+    // that one stops before its reset.
+    void configureWhileOnePortIsOpening() {
+        QStringList args{"configure", "--ssid",    "office", "--access-point", "--security",
+                         "WPA2",      "--channel", "6",      "--json"};
+        for (int i = 0; i < 3; ++i)
+            args << "--port" << QStringLiteral("/dev/ttyACM%1").arg(i);
+        QCOMPARE(run(args, {5000}, SIGTERM, "/dev/ttyACM1"), 143);
+        QCOMPARE(m_fleet.adapters["/dev/ttyACM0"]->transcript(), kAll);
+        QCOMPARE(m_fleet.adapters["/dev/ttyACM1"]->transcript(), kAll.mid(0, 1));
+        QCOMPARE(m_fleet.adapters["/dev/ttyACM2"]->transcript(), kAll);
+        const QJsonArray ports = QJsonDocument::fromJson(m_out.toUtf8())["ports"].toArray();
+        QCOMPARE(ports[1]["result"].toString(), "stopped");
+        QCOMPARE(ports[1]["message"].toString(), kUnchanged);
+        QCOMPARE(ports[2]["result"].toString(), "ok");
+        QCOMPARE(QJsonDocument::fromJson(m_out.toUtf8())["stopped"].toString(), "SIGTERM");
     }
 
     // A read-out or a scan stops at the first request: the port closed, one JSON document that
@@ -243,15 +230,33 @@ private slots:
     void query() {
         QFETCH(QString, command);
         QFETCH(int, atMs);
-        Run r({command, "--port", "/dev/ttyACM0", "--json"}, {atMs}, SIGINT, -1, m_dir);
-        QCOMPARE(r.code, 130);
+        QCOMPARE(run({command, "--port", "/dev/ttyACM0", "--json"}, {atMs}, SIGINT), 130);
         QTEST(QString::fromUtf8(
-                  QJsonDocument::fromJson(r.out.toUtf8()).toJson(QJsonDocument::Compact)),
+                  QJsonDocument::fromJson(m_out.toUtf8()).toJson(QJsonDocument::Compact)),
               "json");
         const QString stopped = "/dev/ttyACM0: stopped: nothing was changed on the adapter";
-        QCOMPARE(r.err, stopped + '\n');
-        QVERIFY(fakes::readFile(m_dir.filePath("log")).contains("SIGINT: " + stopped.toUtf8()));
-        QCOMPARE(r.fleet.leftOpen, QStringList());
+        QCOMPARE(m_err, stopped + '\n');
+        QVERIFY(fakes::readFile(m_log).contains("SIGINT: " + stopped.toUtf8()));
+        QCOMPARE(m_fleet.leftOpen, QStringList());
+    }
+
+    // German: the stop texts.
+    void german() {
+        const QStringList args{"configure",  "--ssid",       "office",    "--access-point",
+                               "--security", "WPA2",         "--channel", "6",
+                               "--port",     "/dev/ttyACM0", "--lang",    "de"};
+        QCOMPARE(run(args, {2500}, SIGINT), 130);
+        QCOMPARE(m_err, "/dev/ttyACM0: vor dem Zurücksetzen auf Werkseinstellungen angehalten: das "
+                        "WLAN-Produkt behält seine Einstellungen\n");
+        QCOMPARE(run(args, {3500, 7500}, SIGINT), 130);
+        QCOMPARE(m_err,
+                 "/dev/ttyACM0: bereits auf Werkseinstellungen zurückgesetzt: die "
+                 "Programmierung wird zu Ende geführt, damit es nicht unkonfiguriert bleibt "
+                 "(ein zweites Strg+C bricht sofort ab)\n/dev/ttyACM0: bei Schritt 5 von 10 "
+                 "(AT+IWLSI) abgebrochen: das WLAN-Produkt ist nur zum Teil programmiert und "
+                 "muss neu konfiguriert werden\n");
+        QCOMPARE(run({"readout", "--port", "/dev/ttyACM0", "--lang", "de"}, {2500}, SIGINT), 130);
+        QCOMPARE(m_err, "/dev/ttyACM0: abgebrochen: am WLAN-Produkt wurde nichts verändert\n");
     }
 };
 
