@@ -61,21 +61,23 @@ private slots:
         QTest::addColumn<QByteArray>("commands");
         QTest::addColumn<QString>("messages");
         QTest::newRow("Configure")
-            << "velinor-e2e" << security::kWpa2 << "correct horse battery" << "11" << true
-            << int(CSetupDlg::IDC_CONFIGURE) << "velinor-e2e|WPA2|11|1"
+            << "velinor-e2e" << security::kWpa2 << "correct horse battery"
+            << "11" << true << int(CSetupDlg::IDC_CONFIGURE) << "velinor-e2e|WPA2|11|1"
             << QByteArray("AT+IBDRF?\rAT+IFD\rAT+IHIF=4\rAT+IBDRF=9\rAT+IWLSI=velinor-e2e\r"
                           "AT+IWST0=4\rAT+IWLCH=11\rAT+IWPP0=correct horse battery\rAT+IBRM=2\r"
                           "AT+IDOWN\r")
             << "Settings saved on wireless product";
         // Other values in the form, so that only the adapter can bring them back.
-        QTest::newRow("Read out") << "something else" << security::kNone << "" << "" << false
-                                  << int(CSetupDlg::IDC_READ_OUT) << "velinor-e2e|WPA2|11|1"
+        QTest::newRow("Read out") << "something else" << security::kNone << ""
+                                  << "" << false << int(CSetupDlg::IDC_READ_OUT)
+                                  << "velinor-e2e|WPA2|11|1"
                                   << QByteArray(
                                          "AT+IBDRF?\rAT+IWLSI?\rAT+IWST0?\rAT+IWLCH?\rAT+IWLSI?\r")
                                   << "";
         // The list by damping; the user picks the second network.
         QTest::newRow("Netsearch")
-            << QString() << security::kNone << "" << "" << false << int(CSetupDlg::IDC_NETSEARCH) << "harbour|WEP128|3|0"
+            << QString() << security::kNone << ""
+            << "" << false << int(CSetupDlg::IDC_NETSEARCH) << "harbour|WEP128|3|0"
             << QByteArray("AT+IBDRF?\rAT+IRP20\r") << "";
     }
     void commands() {

@@ -82,7 +82,8 @@ private slots:
             int languageItem;
             QString text, name;
         };
-        for (const Shown& shown : {Shown{0, textDe, nameDe}, {1, textEn, nameEn}, {0, textDe, nameDe}}) {
+        for (const Shown& shown :
+             {Shown{0, textDe, nameDe}, {1, textEn, nameEn}, {0, textDe, nameDe}}) {
             b.choose(D::IDC_LANGUAGE, shown.languageItem);
             QCOMPARE(shownText(), shown.text);
             QCOMPARE(name(widget), shown.name);

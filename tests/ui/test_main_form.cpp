@@ -79,7 +79,7 @@ private slots:
     // check marks and settings.ini follow, and typed text survives. "language" is written before
     // the texts change, and Qt's own dialogs follow it.
     void startAndMenu_data() {
-        QTest::addColumn<QString>("ini");     // section [settings]; null: no settings.ini
+        QTest::addColumn<QString>("ini");      // section [settings]; null: no settings.ini
         QTest::addColumn<int>("languageItem"); // chosen after the start
         QTest::addColumn<int>("command");      // a menu command after the start
         QTest::addColumn<bool>("english");
@@ -91,7 +91,8 @@ private slots:
         QTest::newRow("log 2") << "log=2" << kNoChoice << kNoChoice << de << off << 1;
         QTest::newRow("English, manual search")
             << "log=1\nlanguage=10000\nsearch=2" << kNoChoice << kNoChoice << en << on << 2;
-        QTest::newRow("odd values") << "search=5\nlanguage=3" << kNoChoice << kNoChoice << de << off << 5;
+        QTest::newRow("odd values")
+            << "search=5\nlanguage=3" << kNoChoice << kNoChoice << de << off << 5;
         // Regression: switching logging threw typed text away.
         QTest::newRow("log on") << "log=0" << kNoChoice << int(App::kCmdLogOn) << de << on << 1;
         QTest::newRow("log off, English")
@@ -99,15 +100,17 @@ private slots:
         // Regression: an odd port-search value left the menu in the old language.
         QTest::newRow("odd search value, to English")
             << "search=5\nlog=1" << kEnglishItem << kNoChoice << en << on << 5;
-        QTest::newRow("to German") << "log=1\nlanguage=10000" << kGermanItem << kNoChoice << de << on << 1;
-        QTest::newRow("manual")
-            << "search=5" << kNoChoice << int(App::kCmdPortSearchManual) << de << off << 2;
+        QTest::newRow("to German")
+            << "log=1\nlanguage=10000" << kGermanItem << kNoChoice << de << on << 1;
+        QTest::newRow("manual") << "search=5" << kNoChoice << int(App::kCmdPortSearchManual) << de
+                                << off << 2;
         // The menu bar is kept and its marks set again: a checked entry stays checked.
-        QTest::newRow("log on, again") << "log=1" << kNoChoice << int(App::kCmdLogOn) << de << on << 1;
-        QTest::newRow("manual, again, English")
-            << "search=2\nlanguage=10000" << kNoChoice << int(App::kCmdPortSearchManual) << en << off << 2;
-        QTest::newRow("automatic")
-            << "search=2\nlanguage=10000" << kNoChoice << int(App::kCmdPortSearchAuto) << en << off << 1;
+        QTest::newRow("log on, again")
+            << "log=1" << kNoChoice << int(App::kCmdLogOn) << de << on << 1;
+        QTest::newRow("manual, again, English") << "search=2\nlanguage=10000" << kNoChoice
+                                                << int(App::kCmdPortSearchManual) << en << off << 2;
+        QTest::newRow("automatic") << "search=2\nlanguage=10000" << kNoChoice
+                                   << int(App::kCmdPortSearchAuto) << en << off << 1;
     }
     void startAndMenu() {
         QFETCH(QString, ini);
@@ -181,7 +184,8 @@ private slots:
         QTest::newRow("Escape") << Close::Escape << false << false;
         QTest::newRow("close box") << Close::CloseBox << false << false;
         QTest::newRow("Quit") << Close::Quit << false << false;
-        QTest::newRow("Quit refused: the rest is not taken") << Close::QuitKeyTooLong << false << true;
+        QTest::newRow("Quit refused: the rest is not taken")
+            << Close::QuitKeyTooLong << false << true;
         QTest::newRow("Escape during Read out") << Close::Escape << true << true;
         QTest::newRow("close box during Read out") << Close::CloseBox << true << false;
     }
@@ -194,9 +198,9 @@ private slots:
         const QByteArray before = b.ini();
         QTest::keyClicks(b.edit(D::IDC_SSID), "Net");
         if (duringReadOut) {
-            QCoreApplication::postEvent(&d, how == Close::CloseBox
-                                                ? static_cast<QEvent*>(new QCloseEvent)
-                                                : new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+            QCoreApplication::postEvent(
+                &d, how == Close::CloseBox ? static_cast<QEvent*>(new QCloseEvent)
+                                           : new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
             d.OnReadOut();
             QCOMPARE(b.prompts.shown.size(), 1);
             QVERIFY(d.isVisible());
@@ -241,10 +245,10 @@ private slots:
         QTest::newRow("WPA 26 to WEP128") << kWpa << k26 << kWep128 << false << true << false << 26;
         QTest::newRow("WPA 27 to WEP128: cleared")
             << kWpa << (k26 + "x") << kWep128 << true << true << false << 26;
-        QTest::newRow("WPA2 20 to NONE: no key")
-            << kWpa2 << k20 << security::kNone << false << false << false << 0;
-        QTest::newRow("WPA to WPA-ENTERPRISE: the enterprise fields")
-            << kWpa << k20 << kWpaEnterprise << false << true << true << 63;
+        QTest::newRow("WPA2 20 to NONE: no key, kept")
+            << kWpa2 << k20 << security::kNone << false << false << false << 63;
+        QTest::newRow("WPA to WPA-ENTERPRISE: the enterprise fields instead of the key")
+            << kWpa << k20 << kWpaEnterprise << false << false << true << 63;
         QTest::newRow("WPA-ENTERPRISE to WPA2, which takes 63")
             << kWpaEnterprise << k20 << kWpa2 << false << true << false << 63;
     }
@@ -286,14 +290,18 @@ private slots:
         QTest::addColumn<QString>("after");
         const auto ae = [](int n) { return QString(n, QChar(0xe4)); };
         QTest::newRow("SSID typed") << int(D::IDC_SSID) << "" << true << ae(20) << 0 << ae(16);
-        QTest::newRow("channel typed") << int(D::IDC_CHANNEL) << "" << true << "a-4 b123" << 0 << "412";
+        QTest::newRow("channel typed")
+            << int(D::IDC_CHANNEL) << "" << true << "a-4 b123" << 0 << "412";
         // Regression: pasted into a field never typed into, the text was refused whole.
         QTest::newRow("SSID pasted") << int(D::IDC_SSID) << "" << false << ae(37) << 0 << ae(16);
         QTest::newRow("pasted inside")
             << int(D::IDC_SSID) << "1|1" << false << ae(32) << 0 << '1' + ae(15) + '1';
-        QTest::newRow("SSID too long, typed") << int(D::IDC_SSID) << ae(17) << true << "5" << 32 << ae(17);
-        QTest::newRow("channel, 3 bytes") << int(D::IDC_CHANNEL) << ae(1) + '1' << true << "" << 0 << ae(1) + '1';
-        QTest::newRow("channel, 4 bytes") << int(D::IDC_CHANNEL) << ae(2) << true << "" << 3 << ae(2);
+        QTest::newRow("SSID too long, typed")
+            << int(D::IDC_SSID) << ae(17) << true << "5" << 32 << ae(17);
+        QTest::newRow("channel, 3 bytes")
+            << int(D::IDC_CHANNEL) << ae(1) + '1' << true << "" << 0 << ae(1) + '1';
+        QTest::newRow("channel, 4 bytes")
+            << int(D::IDC_CHANNEL) << ae(2) << true << "" << 3 << ae(2);
         const std::pair<int, const char*> edits[] = {
             {D::IDC_SSID, "SSID"}, {D::IDC_KEY, "key"},       {D::IDC_CHANNEL, "channel"},
             {D::IDC_USER, "user"}, {D::IDC_DOMAIN, "domain"}, {D::IDC_PASSWORD, "password"}};
@@ -301,7 +309,8 @@ private slots:
             QTest::addRow("line break pasted into %s", field)
                 << id << "12" << false << "3\r\nAT" << 0 << "12";
         QTest::newRow("tab pasted") << int(D::IDC_USER) << "12" << false << "4\t" << 0 << "12";
-        QTest::newRow("escape pasted") << int(D::IDC_PASSWORD) << "12" << false << "\x1b" << 0 << "12";
+        QTest::newRow("escape pasted")
+            << int(D::IDC_PASSWORD) << "12" << false << "\x1b" << 0 << "12";
     }
     void fields() {
         QFETCH(int, field);
@@ -435,9 +444,9 @@ private slots:
         struct Place {
             int control, x, y, width, height;
         };
-        for (const Place& p : {Place{D::IDC_SSID, 87, 33, 83, 14},
-                               Place{D::IDC_ENTERPRISE_GROUP, 6, 95, 245, 72},
-                               Place{D::IDOK, 158, 172, 50, 14}})
+        for (const Place& p :
+             {Place{D::IDC_SSID, 87, 33, 83, 14}, Place{D::IDC_ENTERPRISE_GROUP, 6, 95, 245, 72},
+              Place{D::IDOK, 158, 172, 50, 14}})
             QCOMPARE(d.control(p.control)->geometry(),
                      QRect((p.x * baseX + 2) / 4, (p.y * baseY + 4) / 8, (p.width * baseX + 2) / 4,
                            (p.height * baseY + 4) / 8));

@@ -68,7 +68,8 @@ private slots:
         // The whole MAC address fits its column; 32 letters W do not fit the SSID's and show
         // whole as its tooltip until the column is wide enough.
         const QFontMetrics metrics(list->font());
-        QVERIFY(metrics.horizontalAdvance("00:1A:2B:3C:4D:5E") < list->columnWidth(CScanDlg::ColMac));
+        QVERIFY(metrics.horizontalAdvance("00:1A:2B:3C:4D:5E") <
+                list->columnWidth(CScanDlg::ColMac));
         QVERIFY(metrics.horizontalAdvance(ssid) > list->columnWidth(CScanDlg::ColSsid));
         QCOMPARE(list->item(0, CScanDlg::ColSsid)->toolTip(), ssid);
         list->setColumnWidth(CScanDlg::ColSsid, metrics.horizontalAdvance(ssid) + 20);

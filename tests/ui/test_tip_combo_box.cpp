@@ -41,8 +41,18 @@ struct Bench : FormBench {
 
 // What the user does in interaction(): a key, pointing at a row, a click or a press.
 enum class Act {
-    ShowList, PressBox, Point, Up, Down, Left, Right, Enter, Escape, ClickPointed, ClickBeside,
-    UpOnClosedBox, DownOnClosedBox
+    ShowList,
+    PressBox,
+    Point,
+    Down,
+    Left,
+    Right,
+    Enter,
+    Escape,
+    ClickPointed,
+    ClickBeside,
+    UpOnClosedBox,
+    DownOnClosedBox
 };
 struct Step {
     Act act;
@@ -127,18 +137,20 @@ private slots:
         QTest::addColumn<int>("start");
         QTest::addColumn<Steps>("steps");
         QTest::addColumn<int>("current");
-        const Step show{Act::ShowList}, press{Act::PressBox}, up{Act::Up}, down{Act::Down},
-            left{Act::Left}, right{Act::Right}, enter{Act::Enter}, escape{Act::Escape},
-            click{Act::ClickPointed}, clickBeside{Act::ClickBeside}, upOnBox{Act::UpOnClosedBox},
+        const Step show{Act::ShowList}, press{Act::PressBox}, down{Act::Down}, left{Act::Left},
+            right{Act::Right}, enter{Act::Enter}, escape{Act::Escape}, click{Act::ClickPointed},
+            clickBeside{Act::ClickBeside}, upOnBox{Act::UpOnClosedBox},
             downOnBox{Act::DownOnClosedBox};
         const auto point = [](int row) { return Step{Act::Point, row}; };
         QTest::newRow("arrows") << 1 << Steps{show, down, down, enter} << 3;
         QTest::newRow("pointer, then arrows") << 0 << Steps{show, point(2), down, enter} << 3;
         QTest::newRow("nothing moved") << 4 << Steps{show, enter} << 4;
         QTest::newRow("no selection, arrow") << -1 << Steps{show, down, enter} << 0;
-        QTest::newRow("right past the end, left") << 5 << Steps{show, right, right, left, enter} << 5;
+        QTest::newRow("right past the end, left")
+            << 5 << Steps{show, right, right, left, enter} << 5;
         QTest::newRow("Escape") << 2 << Steps{show, point(5), down, escape} << 2;
-        QTest::newRow("click beside the list") << 2 << Steps{show, point(5), down, clickBeside} << 2;
+        QTest::newRow("click beside the list")
+            << 2 << Steps{show, point(5), down, clickBeside} << 2;
         QTest::newRow("click on an entry") << 0 << Steps{show, point(5), click} << 5;
         QTest::newRow("press, press") << 1 << Steps{press, point(5), press} << 1;
         QTest::newRow("press, press, press") << 1 << Steps{press, point(5), press, press} << 1;
@@ -156,10 +168,10 @@ private slots:
         QSignalSpy chosen(combo, &CTipComboBox::entryChosen);
         QSignalSpy activated(combo, &QComboBox::activated);
         const QHash<Act, Qt::Key> keys = {
-            {Act::Up, Qt::Key_Up},         {Act::Down, Qt::Key_Down},
-            {Act::Left, Qt::Key_Left},     {Act::Right, Qt::Key_Right},
-            {Act::Enter, Qt::Key_Return},  {Act::Escape, Qt::Key_Escape},
-            {Act::UpOnClosedBox, Qt::Key_Up}, {Act::DownOnClosedBox, Qt::Key_Down}};
+            {Act::Down, Qt::Key_Down},           {Act::Left, Qt::Key_Left},
+            {Act::Right, Qt::Key_Right},         {Act::Enter, Qt::Key_Return},
+            {Act::Escape, Qt::Key_Escape},       {Act::UpOnClosedBox, Qt::Key_Up},
+            {Act::DownOnClosedBox, Qt::Key_Down}};
         int row = -1, closedKeys = 0, presses = 0;
         for (const Step& step : steps) {
             if (step.act == Act::ShowList) {
