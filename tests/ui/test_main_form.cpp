@@ -8,6 +8,7 @@
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -451,6 +452,10 @@ private slots:
                      QRect((p.x * baseX + 2) / 4, (p.y * baseY + 4) / 8, (p.width * baseX + 2) / 4,
                            (p.height * baseY + 4) / 8));
         QCOMPARE(d.width(), (258 * baseX + 2) / 4);
+        // The two frames keep their titles in both languages.
+        QCOMPARE(b.ctl<QGroupBox>(D::IDC_WLAN_GROUP)->title(), QStringLiteral("WLAN"));
+        QCOMPARE(b.ctl<QGroupBox>(D::IDC_ENTERPRISE_GROUP)->title(),
+                 QStringLiteral("WPA Enterprise"));
     }
 };
 
