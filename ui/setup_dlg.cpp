@@ -32,6 +32,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace velinor {
@@ -57,50 +58,121 @@ constexpr int kSsidMax = CSetupDlg::kSsidMaxChars;
 constexpr int kChannelMax = CSetupDlg::kChannelMaxChars;
 constexpr int kKeyMax = CSetupDlg::kKeyMaxChars;
 
-// mutants: off
-// Dialog template 102.
+// Dialog template 102: each control's kind, text and initial state. A text is the catalogue's
+// (German id; the English one is 10000 higher) or, with kFixedText, the same in both languages.
+constexpr int kFixedText = 0;
+constexpr int kNoLimit = -1; // mutants: skip (any negative limit means none)
+struct ControlRow {
+    int id;
+    K kind;
+    int textId;
+    const char* text;
+    unsigned state;
+    int limit;
+};
 // clang-format off
-constexpr CSetupDlg::TemplateControl kTemplate[] = {
-    // id                 kind         text  fixed text          x    y    w    h  initial state          limit
-    {IDC_WLAN_GROUP,       K::Group,      0, "WLAN",             183,  49,  68,  39, S::Plain,                          -1},
-    {IDC_ENTERPRISE_GROUP, K::Group,      0, "WPA Enterprise",     6,  95, 245,  72, S::Plain,                          -1},
-    {IDC_LANGUAGE_LABEL,   K::Label,    506, nullptr,             12,   9,  51,   8, S::Exchanged,                      -1},
-    {IDC_LANGUAGE,         K::List,       0, "Deutsch\nEnglish",  87,   7,  83,  36, S::Plain,                          -1},
-    {IDC_PORT_LABEL,       K::Label,    500, nullptr,             12,  23,  64,   8, S::Exchanged,                      -1},
-    {IDC_PORT,             K::PortList,   0, nullptr,             87,  20,  83, 103, S::Plain,                          -1},
-    {IDC_DAMPING_LABEL,    K::Label,    509, nullptr,            183,   7,  34,   8, S::Exchanged | S::Hidden,          -1},
-    {IDC_DAMPING,          K::Label,      0, nullptr,            183,  17,  33,   8, S::Plain,                          -1},
-    {IDC_SSID_LABEL,       K::Label,      0, "SSID",              12,  36,  18,   8, S::Plain,                          -1},
-    {IDC_SSID,             K::Edit,       0, nullptr,             87,  33,  83,  14, S::Plain,                    kSsidMax},
-    {IDC_NETSEARCH,        K::Button,   505, nullptr,            183,  33,  50,  12, S::Plain,                          -1},
-    {IDC_SECURITY_LABEL,   K::Label,    501, nullptr,             12,  50,  52,   8, S::Exchanged,                      -1},
-    {IDC_SECURITY,         K::TipList,    0, nullptr,             87,  48,  83,  67, S::Plain,                          -1},
-    {IDC_CHANNEL_LABEL,    K::Label,    502, nullptr,             12,  64,  43,   8, S::Exchanged,                      -1},
-    {IDC_CHANNEL,          K::Edit,       0, nullptr,             87,  61,  84,  14, S::Digits,                kChannelMax},
-    {IDC_ACCESS_POINT,     K::Radio,      0, "Access Point",     191,  61,  57,  10, S::Plain,                          -1},
-    {IDC_AD_HOC,           K::Radio,      0, "Ad Hoc",           191,  73,  40,  10, S::Plain,                          -1},
-    {IDC_KEY_LABEL,        K::Label,    503, nullptr,             12,  78,  31,   8, S::Exchanged,                      -1},
-    {IDC_KEY,              K::Edit,       0, nullptr,             87,  75,  84,  14, S::Masked,                    kKeyMax},
-    {IDC_USER_LABEL,       K::Label,    511, nullptr,             13, 107,  46,   8, S::Plain,                          -1},
-    {IDC_USER,             K::Edit,       0, nullptr,             81, 104,  84,  14, S::Disabled,                       -1},
-    {IDC_DOMAIN_LABEL,     K::Label,    512, nullptr,             13, 121,  45,   8, S::Plain,                          -1},
-    {IDC_DOMAIN,           K::Edit,       0, nullptr,             81, 118,  84,  14, S::Disabled,                       -1},
-    {IDC_PASSWORD_LABEL,   K::Label,    513, nullptr,             13, 135,  41,   8, S::Plain,                          -1},
-    {IDC_PASSWORD,         K::Edit,       0, nullptr,             81, 132,  84,  14, S::Masked | S::Disabled,           -1},
-    {IDC_CERT_LABEL,       K::Label,    514, nullptr,             13, 150,  45,   8, S::Plain,                          -1},
-    {IDC_CERT_SELECT,      K::Button,   516, nullptr,             81, 147,  84,  14, S::Disabled,                       -1},
-    {IDC_READ_OUT,         K::Button,   508, nullptr,             44, 172,  50,  14, S::Plain,                          -1},
-    {IDC_CONFIGURE,        K::Button,   504, nullptr,            101, 172,  50,  14, S::Default,                        -1},
-    {IDOK,                 K::Button,   507, nullptr,            158, 172,  50,  14, S::Plain,                          -1},
+constexpr ControlRow kControls[] = {
+    // id                 kind        text id     fixed text         initial state                 limit
+    {IDC_WLAN_GROUP,       K::Group,   kFixedText, "WLAN",            S::Plain,                     kNoLimit},
+    {IDC_ENTERPRISE_GROUP, K::Group,   kFixedText, "WPA Enterprise",  S::Plain,                     kNoLimit},
+    {IDC_LANGUAGE_LABEL,   K::Label,   506,        nullptr,           S::Exchanged,                 kNoLimit},
+    {IDC_LANGUAGE,         K::List,    kFixedText, "Deutsch\nEnglish", S::Plain,                    kNoLimit},
+    {IDC_PORT_LABEL,       K::Label,   500,        nullptr,           S::Exchanged,                 kNoLimit},
+    {IDC_PORT,             K::PortList, kFixedText, nullptr,           S::Plain,                     kNoLimit},
+    {IDC_DAMPING_LABEL,    K::Label,   509,        nullptr,           S::Exchanged | S::Hidden,     kNoLimit},
+    {IDC_DAMPING,          K::Label,   kFixedText, nullptr,           S::Plain,                     kNoLimit},
+    {IDC_SSID_LABEL,       K::Label,   kFixedText, "SSID",            S::Plain,                     kNoLimit},
+    {IDC_SSID,             K::Edit,    kFixedText, nullptr,           S::Plain,                     kSsidMax},
+    {IDC_NETSEARCH,        K::Button,  505,        nullptr,           S::Plain,                     kNoLimit},
+    {IDC_SECURITY_LABEL,   K::Label,   501,        nullptr,           S::Exchanged,                 kNoLimit},
+    {IDC_SECURITY,         K::TipList, kFixedText, nullptr,           S::Plain,                     kNoLimit},
+    {IDC_CHANNEL_LABEL,    K::Label,   502,        nullptr,           S::Exchanged,                 kNoLimit},
+    {IDC_CHANNEL,          K::Edit,    kFixedText, nullptr,           S::Digits,                    kChannelMax},
+    {IDC_ACCESS_POINT,     K::Radio,   kFixedText, "Access Point",    S::Plain,                     kNoLimit},
+    {IDC_AD_HOC,           K::Radio,   kFixedText, "Ad Hoc",          S::Plain,                     kNoLimit},
+    {IDC_KEY_LABEL,        K::Label,   503,        nullptr,           S::Exchanged,                 kNoLimit},
+    {IDC_KEY,              K::Edit,    kFixedText, nullptr,           S::Masked,                    kKeyMax},
+    {IDC_USER_LABEL,       K::Label,   511,        nullptr,           S::Plain,                     kNoLimit},
+    {IDC_USER,             K::Edit,    kFixedText, nullptr,           S::Disabled,                  kNoLimit},
+    {IDC_DOMAIN_LABEL,     K::Label,   512,        nullptr,           S::Plain,                     kNoLimit},
+    {IDC_DOMAIN,           K::Edit,    kFixedText, nullptr,           S::Disabled,                  kNoLimit},
+    {IDC_PASSWORD_LABEL,   K::Label,   513,        nullptr,           S::Plain,                     kNoLimit},
+    {IDC_PASSWORD,         K::Edit,    kFixedText, nullptr,           S::Masked | S::Disabled,      kNoLimit},
+    {IDC_CERT_LABEL,       K::Label,   514,        nullptr,           S::Plain,                     kNoLimit},
+    {IDC_CERT_SELECT,      K::Button,  516,        nullptr,           S::Disabled,                  kNoLimit},
+    {IDC_READ_OUT,         K::Button,  508,        nullptr,           S::Plain,                     kNoLimit},
+    {IDC_CONFIGURE,        K::Button,  504,        nullptr,           S::Default,                   kNoLimit},
+    {IDOK,                 K::Button,  507,        nullptr,           S::Plain,                     kNoLimit},
 };
 // clang-format on
+
+// mutants: off
+// Where the controls lie, in dialog units, in the order above.
+struct Place {
+    int id;
+    int x;
+    int y;
+    int width;
+    int height;
+};
+// clang-format off
+constexpr Place kPlaces[] = {
+    // id                  x    y    w    h
+    {IDC_WLAN_GROUP,       183, 49,  68,  39},
+    {IDC_ENTERPRISE_GROUP, 6,   95,  245, 72},
+    {IDC_LANGUAGE_LABEL,   12,  9,   51,  8},
+    {IDC_LANGUAGE,         87,  7,   83,  36},
+    {IDC_PORT_LABEL,       12,  23,  64,  8},
+    {IDC_PORT,             87,  20,  83,  103},
+    {IDC_DAMPING_LABEL,    183, 7,   34,  8},
+    {IDC_DAMPING,          183, 17,  33,  8},
+    {IDC_SSID_LABEL,       12,  36,  18,  8},
+    {IDC_SSID,             87,  33,  83,  14},
+    {IDC_NETSEARCH,        183, 33,  50,  12},
+    {IDC_SECURITY_LABEL,   12,  50,  52,  8},
+    {IDC_SECURITY,         87,  48,  83,  67},
+    {IDC_CHANNEL_LABEL,    12,  64,  43,  8},
+    {IDC_CHANNEL,          87,  61,  84,  14},
+    {IDC_ACCESS_POINT,     191, 61,  57,  10},
+    {IDC_AD_HOC,           191, 73,  40,  10},
+    {IDC_KEY_LABEL,        12,  78,  31,  8},
+    {IDC_KEY,              87,  75,  84,  14},
+    {IDC_USER_LABEL,       13,  107, 46,  8},
+    {IDC_USER,             81,  104, 84,  14},
+    {IDC_DOMAIN_LABEL,     13,  121, 45,  8},
+    {IDC_DOMAIN,           81,  118, 84,  14},
+    {IDC_PASSWORD_LABEL,   13,  135, 41,  8},
+    {IDC_PASSWORD,         81,  132, 84,  14},
+    {IDC_CERT_LABEL,       13,  150, 45,  8},
+    {IDC_CERT_SELECT,      81,  147, 84,  14},
+    {IDC_READ_OUT,         44,  172, 50,  14},
+    {IDC_CONFIGURE,        101, 172, 50,  14},
+    {IDOK,                 158, 172, 50,  14},
+};
+// clang-format on
+static_assert(std::size(kPlaces) == std::size(kControls) && [] {
+    for (std::size_t i = 0; i < std::size(kControls); ++i)
+        if (kPlaces[i].id != kControls[i].id)
+            return false;
+    return true;
+}());
+// mutants: on
+
+constexpr auto kTemplate = [] {
+    std::array<CSetupDlg::TemplateControl, std::size(kControls)> rows{};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const ControlRow& c = kControls[i];
+        const Place& p = kPlaces[i];
+        rows[i] = {c.id, c.kind, c.textId, c.text, p.x, p.y, p.width, p.height, c.state, c.limit};
+    }
+    return rows;
+}();
 
 // The tab order of the template; labels and group boxes take no focus.
 constexpr int kTabOrder[] = {IDC_LANGUAGE,    IDC_PORT,     IDC_NETSEARCH,    IDC_SSID,
                              IDC_SECURITY,    IDC_CHANNEL,  IDC_ACCESS_POINT, IDC_AD_HOC,
                              IDC_KEY,         IDC_USER,     IDC_DOMAIN,       IDC_PASSWORD,
                              IDC_CERT_SELECT, IDC_READ_OUT, IDC_CONFIGURE,    IDOK};
-// mutants: on
 
 // The labels and the controls they name (their buddies); a screen reader reads
 // the label as the control's name. The damping label names its value.

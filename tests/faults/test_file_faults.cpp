@@ -9,31 +9,39 @@
 using namespace velinor;
 using namespace velinor::fakes;
 
+enum class Unwritable { No, IniIsDirectory, WorkingDirIsFile };
+Q_DECLARE_METATYPE(Unwritable)
+
 class TestFileFaults : public QObject {
     Q_OBJECT
 private slots:
     // The start-up writes "log" back and loses nothing; only the settings section counts, in any
     // case. Unwritable (also for root): the file is a directory, or its parent a file.
     void settingsFile_data() {
-        QTest::addColumn<QByteArray>("content"); // null: unwritable
-        QTest::newRow("binary garbage") << garbageBytes(2024, 4096);
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<Unwritable>("unwritable");
+        QTest::newRow("binary garbage") << garbageBytes(2024, 4096) << Unwritable::No;
         QTest::newRow("no settings section")
-            << QByteArray("language=10000\nlog=1\n[about]\nURL=https://example.org/about\n; kept");
+            << QByteArray("language=10000\nlog=1\n[about]\nURL=https://example.org/about\n; kept")
+            << Unwritable::No;
         QTest::newRow("keys in mixed case")
             << QByteArray("[Settings]\nLanguage=10000\nLOG=1\nSeArCh=1\nPort=/dev/ttyACM0\n"
-                          "[ABOUT]\nurl=https://example.org/about\n");
-        QTest::newRow("settings.ini is a directory") << QByteArray();
-        QTest::newRow("working directory is a file") << QByteArray();
+                          "[ABOUT]\nurl=https://example.org/about\n")
+            << Unwritable::No;
+        QTest::newRow("settings.ini is a directory") << QByteArray() << Unwritable::IniIsDirectory;
+        QTest::newRow("working directory is a file")
+            << QByteArray() << Unwritable::WorkingDirIsFile;
     }
     void settingsFile() {
         QFETCH(QByteArray, content);
+        QFETCH(Unwritable, unwritable);
         FormBench b;
-        const bool iniIsDirectory = QTest::currentDataTag()[0] == 's';
-        if (content.isNull() && !iniIsDirectory)
+        if (unwritable == Unwritable::WorkingDirIsFile) {
             b.workingDir = b.dir.path() + QStringLiteral("/cwd");
-        if (content.isNull())
-            QVERIFY(iniIsDirectory ? QDir(b.workingDir).mkdir(QStringLiteral("settings.ini"))
-                                   : writeFile(b.workingDir, "not a directory"));
+            QVERIFY(writeFile(b.workingDir, "not a directory"));
+        } else if (unwritable == Unwritable::IniIsDirectory) {
+            QVERIFY(QDir(b.workingDir).mkdir(QStringLiteral("settings.ini")));
+        }
         CSetupDlg& d = b.start(content);
         const bool read = content.startsWith("[Settings]");
         QCOMPARE(d.GetLanguage(), read ? kEnglish : 0);

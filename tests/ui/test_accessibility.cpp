@@ -6,7 +6,9 @@
 #include "ui/tip_combo_box.h"
 #include "ui/tip_list_ctrl.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTableWidget>
 #include <QTest>
@@ -23,46 +25,68 @@ const auto name = [](QObject* object) { return iface(object)->text(QAccessible::
 class TestAccessibility : public QObject {
     Q_OBJECT
 private slots:
-    // Each focusable control: its label as name, its tooltip as description, in German, in
-    // English after a switch, in German again; the lists have an entry chosen, which is their
-    // value, not their name.
+    // Each focusable control: the text the user reads on it, or on its label for a field or a
+    // list ('&' before the underlined letter); its name for a screen reader, and its tooltip as
+    // description. In German, in English after a switch, in German again.
     void formControls_data() {
         QTest::addColumn<int>("control");
+        QTest::addColumn<QString>("textDe");
+        QTest::addColumn<QString>("textEn");
         QTest::addColumn<QString>("nameDe");
         QTest::addColumn<QString>("nameEn");
-        const auto row = [](const char* what, int id, const char* de, const char* en) {
-            QTest::newRow(what) << id << QString::fromUtf8(de) << QString::fromUtf8(en);
+        const auto row = [](const char* what, int id, const char* textDe, const char* textEn,
+                            const char* nameDe, const char* nameEn) {
+            QTest::newRow(what) << id << QString::fromUtf8(textDe) << QString::fromUtf8(textEn)
+                                << QString::fromUtf8(nameDe) << QString::fromUtf8(nameEn);
         };
-        row("language list", D::IDC_LANGUAGE, "Sprache", "Language");
-        row("port list", D::IDC_PORT, "Serielle Schnittstelle", "Serial Port");
-        row("Netsearch", D::IDC_NETSEARCH, "Netzsuche", "Netsearch");
-        row("SSID", D::IDC_SSID, "SSID", "SSID");
-        row("security type", D::IDC_SECURITY, "Verschlüsselung", "Encryption");
-        row("channel", D::IDC_CHANNEL, "Kanal", "Channel");
-        row("access point", D::IDC_ACCESS_POINT, "Access Point", "Access Point");
-        row("ad hoc", D::IDC_AD_HOC, "Ad Hoc", "Ad Hoc");
-        row("key", D::IDC_KEY, "Schlüssel", "Key");
-        row("user", D::IDC_USER, "Benutzername", "Username");
-        row("domain", D::IDC_DOMAIN, "Domäne", "Domain");
-        row("password", D::IDC_PASSWORD, "Passwort", "Password");
-        row("certificate", D::IDC_CERT_SELECT, "Zertifikat auswählen", "License select");
-        row("Read out", D::IDC_READ_OUT, "Auslesen", "Readout");
-        row("Configure", D::IDC_CONFIGURE, "Konfigurieren", "Configure");
-        row("Quit", D::IDOK, "Beenden", "Quit");
+        // clang-format off
+        //  what                 control              text de / en                           name de / en
+        row("language list",  D::IDC_LANGUAGE,      "Sprache", "Language",                 "Sprache", "Language");
+        row("port list",      D::IDC_PORT,          "Serielle Schnittstelle", "Serial Port", "Serielle Schnittstelle", "Serial Port");
+        row("Netsearch",      D::IDC_NETSEARCH,     "&Netzsuche", "&Netsearch",            "Netzsuche", "Netsearch");
+        row("SSID",           D::IDC_SSID,          "SSID", "SSID",                        "SSID", "SSID");
+        row("security type",  D::IDC_SECURITY,      "Verschlüsselung", "Encryption",       "Verschlüsselung", "Encryption");
+        row("channel",        D::IDC_CHANNEL,       "Kanal", "Channel",                    "Kanal", "Channel");
+        row("access point",   D::IDC_ACCESS_POINT,  "Access Point", "Access Point",        "Access Point", "Access Point");
+        row("ad hoc",         D::IDC_AD_HOC,        "Ad Hoc", "Ad Hoc",                    "Ad Hoc", "Ad Hoc");
+        row("key",            D::IDC_KEY,           "Schlüssel", "Key",                    "Schlüssel", "Key");
+        row("user",           D::IDC_USER,          "Benutzername", "Username",            "Benutzername", "Username");
+        row("domain",         D::IDC_DOMAIN,        "Domäne", "Domain",                    "Domäne", "Domain");
+        row("password",       D::IDC_PASSWORD,      "Passwort", "Password",                "Passwort", "Password");
+        row("certificate",    D::IDC_CERT_SELECT,   "auswählen", "select",                 "Zertifikat auswählen", "License select");
+        row("Read out",       D::IDC_READ_OUT,      "Aus&lesen", "Read&out",               "Auslesen", "Readout");
+        row("Configure",      D::IDC_CONFIGURE,     "&Konfigurieren", "&Configure",        "Konfigurieren", "Configure");
+        row("Quit",           D::IDOK,              "&Beenden", "&Quit",                   "Beenden", "Quit");
+        // clang-format on
     }
     void formControls() {
         QFETCH(int, control);
-        QFETCH(QString, nameDe);
-        QFETCH(QString, nameEn);
         FormBench b;
         b.start("[settings]\nlanguage=0\nport=/dev/ttyACM0\n");
         b.choose(D::IDC_SECURITY, security::kWpa2);
         QWidget* widget = b.dlg->control(control);
         QVERIFY(iface(widget)->state().focusable);
-        for (const auto& [item, expected] : {std::pair{-1, nameDe}, {1, nameEn}, {0, nameDe}}) {
-            if (item >= 0)
-                b.choose(D::IDC_LANGUAGE, item);
-            QCOMPARE(name(widget), expected);
+        const auto shownText = [&] {
+            if (auto* button = qobject_cast<QAbstractButton*>(widget))
+                return button->text();
+            for (QLabel* label : b.dlg->findChildren<QLabel*>())
+                if (label->buddy() == widget)
+                    return label->text();
+            return QString();
+        };
+        QFETCH(QString, textDe);
+        QFETCH(QString, textEn);
+        QFETCH(QString, nameDe);
+        QFETCH(QString, nameEn);
+        struct Shown {
+            int languageItem;
+            QString text, name;
+        };
+        for (const Shown& shown :
+             {Shown{0, textDe, nameDe}, {1, textEn, nameEn}, {0, textDe, nameDe}}) {
+            b.choose(D::IDC_LANGUAGE, shown.languageItem);
+            QCOMPARE(shownText(), shown.text);
+            QCOMPARE(name(widget), shown.name);
             QCOMPARE(iface(widget)->text(QAccessible::Description), widget->toolTip());
         }
     }
@@ -118,6 +142,9 @@ private slots:
             dlg.okButton()->click();
         });
         QCOMPARE(name(b.dlg->control(D::IDC_DAMPING)), QString::fromUtf8("Dämpfung 62 db"));
+        b.choose(D::IDC_LANGUAGE, 1);
+        QCOMPARE(name(b.dlg->control(D::IDC_DAMPING)), QStringLiteral("Damping 62 db"));
+        b.choose(D::IDC_LANGUAGE, 0);
         QProgressBar* bar = b.dlg->progressBar();
         QList<double> done; // the share of the exchange, as the bar reports it
         QObject::connect(bar, &QProgressBar::valueChanged, bar, [&] {

@@ -65,12 +65,14 @@ private slots:
                               "office|Access Point|00:1A:2B:3C:4D:5E|6|WPA2-ENTERPRISE|62"}));
         QCOMPARE(dlg.refreshButton()->text(), QStringLiteral("Ref&resh"));
 
-        const int baseX = dlg.duToPixelsX(4);
-        QCOMPARE(list->columnWidth(CScanDlg::ColSsid), (200 * baseX + 3) / 6);
-        QVERIFY(dlg.cellFits(0, CScanDlg::ColMac));
-        QVERIFY(!dlg.cellFits(0, CScanDlg::ColSsid));
+        // The whole MAC address fits its column; 32 letters W do not fit the SSID's and show
+        // whole as its tooltip until the column is wide enough.
+        const QFontMetrics metrics(list->font());
+        QVERIFY(metrics.horizontalAdvance("00:1A:2B:3C:4D:5E") <
+                list->columnWidth(CScanDlg::ColMac));
+        QVERIFY(metrics.horizontalAdvance(ssid) > list->columnWidth(CScanDlg::ColSsid));
         QCOMPARE(list->item(0, CScanDlg::ColSsid)->toolTip(), ssid);
-        list->setColumnWidth(CScanDlg::ColSsid, 100 * baseX);
+        list->setColumnWidth(CScanDlg::ColSsid, metrics.horizontalAdvance(ssid) + 20);
         QCOMPARE(list->item(0, CScanDlg::ColSsid)->toolTip(), QString());
 
         const QSize room = dlg.screen()->availableGeometry().size();

@@ -39,7 +39,30 @@ struct Bench : FormBench {
     }
 };
 
+// What the user does in interaction(): a key, pointing at a row, a click or a press.
+enum class Act {
+    ShowList,
+    PressBox,
+    Point,
+    Down,
+    Left,
+    Right,
+    Enter,
+    Escape,
+    ClickPointed,
+    ClickBeside,
+    UpOnClosedBox,
+    DownOnClosedBox
+};
+struct Step {
+    Act act;
+    int row = -1; // the row pointed at
+};
+using Steps = QList<Step>;
+
 } // namespace
+
+Q_DECLARE_METATYPE(Steps)
 
 class TestTipComboBox : public QObject {
     Q_OBJECT
@@ -65,16 +88,20 @@ private slots:
     // Whole rows only, and a scroll bar when not all entries fit.
     void popupRows_data() {
         QTest::addColumn<int>("entries");
-        QTest::addColumn<int>("room"); // in rows; negative: half a row more; 0: the form's
-        QTest::newRow("seven entries, room for five and a half") << 7 << -5;
-        QTest::newRow("seven entries, room for seven") << 7 << 7;
-        QTest::newRow("three entries, room for five") << 3 << 5;
+        QTest::addColumn<bool>("formRoom"); // the template's room below the box
+        QTest::addColumn<int>("roomRows");  // else room for these rows
+        QTest::addColumn<bool>("halfRowMore");
+        QTest::newRow("seven entries, room for five and a half") << 7 << false << 5 << true;
+        QTest::newRow("seven entries, room for seven") << 7 << false << 7 << false;
+        QTest::newRow("three entries, room for five") << 3 << false << 5 << false;
         // Regression: the list did not take the template's room below the box.
-        QTest::newRow("seven entries, the form's room") << 7 << 0;
+        QTest::newRow("seven entries, the form's room") << 7 << true << 0 << false;
     }
     void popupRows() {
         QFETCH(int, entries);
-        QFETCH(int, room);
+        QFETCH(bool, formRoom);
+        QFETCH(int, roomRows);
+        QFETCH(bool, halfRowMore);
         Bench b;
         QVERIFY(b.exposed);
         while (b.combo->count() > entries)
@@ -84,11 +111,11 @@ private slots:
         const int row = list->rowHeight();
         const QPoint topLeft = b.combo->mapToGlobal(QPoint(0, b.combo->height()));
         int width = b.combo->width();
-        if (room == 0) {
+        int room = roomRows * row + (halfRowMore ? row / 2 : 0);
+        if (formRoom) {
             room = b.dlg->dialogUnitsToPixels(0, 0, 0, 67).height() - b.combo->height();
             QCOMPARE(b.combo->listHeight(), room);
         } else {
-            room = room < 0 ? -room * row + row / 2 : room * row;
             width = 180;
             list->PopupAt(QRect(topLeft, QSize(width, room)));
         }
@@ -103,28 +130,35 @@ private slots:
         QCOMPARE(b.rowRect(shown - 1).bottom(), list->viewport()->height() - 1);
     }
 
-    // S shows the list, P presses on the box (toggles our list, not the box's own), 0-6 point at a
-    // row, U D L R E(nter) X (Escape) are keys in the list, C clicks under the pointer, O beside
-    // the list; u d are keys on the closed box. E and C choose and so run the field rules.
+    // Steps on the list and the box: keys in the open list, pointing at a row and clicking,
+    // presses on the box (which toggle our list, not the box's own), keys on the closed box.
+    // Enter and a click on an entry choose and so run the field rules.
     void interaction_data() {
         QTest::addColumn<int>("start");
-        QTest::addColumn<QString>("script");
+        QTest::addColumn<Steps>("steps");
         QTest::addColumn<int>("current");
-        QTest::newRow("arrows") << 1 << "SDDE" << 3;
-        QTest::newRow("pointer, then arrows") << 0 << "S2DE" << 3;
-        QTest::newRow("nothing moved") << 4 << "SE" << 4;
-        QTest::newRow("no selection, arrow") << -1 << "SDE" << 0;
-        QTest::newRow("right past the end, left") << 5 << "SRRLE" << 5;
-        QTest::newRow("Escape") << 2 << "S5DX" << 2;
-        QTest::newRow("click beside the list") << 2 << "S5DO" << 2;
-        QTest::newRow("click on an entry") << 0 << "S5C" << 5;
-        QTest::newRow("press, press") << 1 << "P5P" << 1;
-        QTest::newRow("press, press, press") << 1 << "P5PP" << 1;
-        QTest::newRow("keys on the closed box") << 2 << "duu" << 1;
+        const Step show{Act::ShowList}, press{Act::PressBox}, down{Act::Down}, left{Act::Left},
+            right{Act::Right}, enter{Act::Enter}, escape{Act::Escape}, click{Act::ClickPointed},
+            clickBeside{Act::ClickBeside}, upOnBox{Act::UpOnClosedBox},
+            downOnBox{Act::DownOnClosedBox};
+        const auto point = [](int row) { return Step{Act::Point, row}; };
+        QTest::newRow("arrows") << 1 << Steps{show, down, down, enter} << 3;
+        QTest::newRow("pointer, then arrows") << 0 << Steps{show, point(2), down, enter} << 3;
+        QTest::newRow("nothing moved") << 4 << Steps{show, enter} << 4;
+        QTest::newRow("no selection, arrow") << -1 << Steps{show, down, enter} << 0;
+        QTest::newRow("right past the end, left")
+            << 5 << Steps{show, right, right, left, enter} << 5;
+        QTest::newRow("Escape") << 2 << Steps{show, point(5), down, escape} << 2;
+        QTest::newRow("click beside the list")
+            << 2 << Steps{show, point(5), down, clickBeside} << 2;
+        QTest::newRow("click on an entry") << 0 << Steps{show, point(5), click} << 5;
+        QTest::newRow("press, press") << 1 << Steps{press, point(5), press} << 1;
+        QTest::newRow("press, press, press") << 1 << Steps{press, point(5), press, press} << 1;
+        QTest::newRow("keys on the closed box") << 2 << Steps{downOnBox, upOnBox, upOnBox} << 1;
     }
     void interaction() {
         QFETCH(int, start);
-        QFETCH(QString, script);
+        QFETCH(Steps, steps);
         QFETCH(int, current);
         Bench b;
         QVERIFY(b.exposed);
@@ -133,42 +167,46 @@ private slots:
         combo->setCurrentIndex(start);
         QSignalSpy chosen(combo, &CTipComboBox::entryChosen);
         QSignalSpy activated(combo, &QComboBox::activated);
-        const QHash<QChar, Qt::Key> keys = {
-            {'U', Qt::Key_Up},     {'D', Qt::Key_Down},   {'L', Qt::Key_Left}, {'R', Qt::Key_Right},
-            {'E', Qt::Key_Return}, {'X', Qt::Key_Escape}, {'u', Qt::Key_Up},   {'d', Qt::Key_Down}};
-        int row = -1, closedKeys = 0;
-        for (QChar c : script) {
-            if (c == 'S') {
+        const QHash<Act, Qt::Key> keys = {
+            {Act::Down, Qt::Key_Down},           {Act::Left, Qt::Key_Left},
+            {Act::Right, Qt::Key_Right},         {Act::Enter, Qt::Key_Return},
+            {Act::Escape, Qt::Key_Escape},       {Act::UpOnClosedBox, Qt::Key_Up},
+            {Act::DownOnClosedBox, Qt::Key_Down}};
+        int row = -1, closedKeys = 0, presses = 0;
+        for (const Step& step : steps) {
+            if (step.act == Act::ShowList) {
                 combo->ShowTipList(true);
-            } else if (c == 'P') {
+            } else if (step.act == Act::PressBox) {
                 QTest::mouseClick(window, Qt::LeftButton, {},
                                   combo->mapTo(b.dlg.get(), QPoint(10, 5)), 500);
                 QTest::qWait(50);
-            } else if (c.isDigit()) {
-                b.hover(row = c.digitValue());
-            } else if (c == 'C') {
+                ++presses;
+            } else if (step.act == Act::Point) {
+                b.hover(row = step.row);
+            } else if (step.act == Act::ClickPointed) {
                 QTest::mouseClick(b.popup(), Qt::LeftButton, {}, b.rowPoint(row));
-            } else if (c == 'O') {
+            } else if (step.act == Act::ClickBeside) {
                 QTest::mouseClick(window, Qt::LeftButton, {},
                                   QPoint(b.dlg->width() - 5, b.dlg->height() - 5));
-            } else if (c.isLower()) {
+            } else if (step.act == Act::UpOnClosedBox || step.act == Act::DownOnClosedBox) {
                 combo->setFocus();
-                QTest::keyClick(combo, keys.value(c));
+                QTest::keyClick(combo, keys.value(step.act));
                 ++closedKeys;
             } else {
                 QCOMPARE(combo->currentIndex(), start); // nothing reaches the box while open
-                QTest::keyClick(b.popup(), keys.value(c));
+                QTest::keyClick(b.popup(), keys.value(step.act));
             }
         }
-        QTRY_COMPARE(combo->isTipListVisible(), script.count('P') % 2 == 1);
+        QTRY_COMPARE(combo->isTipListVisible(), presses % 2 == 1);
         QVERIFY(!combo->view()->isVisible());
         QCOMPARE(combo->currentIndex(), current);
-        const int choice = script.endsWith('E') || script.endsWith('C') ? current : -1;
+        const Act last = steps.last().act;
+        const int choice = last == Act::Enter || last == Act::ClickPointed ? current : -1;
         QCOMPARE(chosen.isEmpty() ? -1 : chosen.takeFirst().at(0).toInt(), choice);
         QVERIFY(chosen.isEmpty());
         QCOMPARE(activated.count(), closedKeys);
-        QCOMPARE(b.edit(CSetupDlg::IDC_USER)->isEnabled(), current >= 5);
-        if (script.endsWith('X') || script.endsWith('C'))
+        QCOMPARE(b.edit(CSetupDlg::IDC_USER)->isEnabled(), current >= security::kWpaEnterprise);
+        if (last == Act::Escape || last == Act::ClickPointed)
             QTRY_VERIFY(combo->hasFocus());
         combo->ShowTipList(false);
     }
