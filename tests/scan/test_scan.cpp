@@ -116,8 +116,8 @@ private slots:
         QTest::newRow("ad hoc named AP")
             << reply({"MAPLE-AP,ADHOC,02:11:22:33:44:55,WEP,11,-48"})
             << QStringList{"MAPLE-AP|ADHOC|02:11:22:33:44:55|1|11|-48"};
-        QTest::newRow("no echo") << QByteArray("a,AP,m,WPA,6, \t+7x\r\nI/OK")
-                                 << QStringList{"a|AP|m|3|6|7"};
+        QTest::newRow("no echo; blanks and a sign before the damping")
+            << QByteArray("a,AP,m,WPA,6, \t\v\f+7x\r\nI/OK") << QStringList{"a|AP|m|3|6|7"};
         QTest::newRow("empty first line, no echo")
             << QByteArray("\nx,AP,m,WPA,6,9\r\nI/OK") << QStringList{"x|AP|m|3|6|9"};
         QTest::newRow("empty first line before the echo")
