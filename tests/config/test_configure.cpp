@@ -205,9 +205,23 @@ private slots:
             else
                 row(g.name, {}, firstOf(g.command), {box(g.text)}, g.text, setup);
         }
-        row("I/ERROR for the ad hoc channel: stopped", adHoc, firstOf(4) + sent({"WLCH=6"}),
-            {box("Error occurred while set channel")}, "Error occurred while set channel",
-            fault("AT+IWLCH", Fault::Error));
+        // I/ERROR stops the ad hoc run at that command.
+        const auto adHocRun = run({"WLCH=6", "WST0=4", "WPP0=passphrase1", "WLSI=!office"});
+        const struct {
+            const char* name;
+            const char* command;
+            const char* text;
+        } adHocErrors[] = {
+            {"I/ERROR for the ad hoc channel", "AT+IWLCH", "Error occurred while set channel"},
+            {"I/ERROR for the ad hoc type", "AT+IWST0", "Error occurred while set encryption"},
+            {"I/ERROR for the ad hoc key", "AT+IWPP0", "Error occurred while set key"},
+            {"I/ERROR for the ad hoc SSID", "AT+IWLSI", "Error occurred while set SSID"},
+        };
+        for (int i = 0; i < 4; ++i)
+            row(adHocErrors[i].name, adHoc, adHocRun.mid(0, 5 + i), {box(adHocErrors[i].text)},
+                adHocErrors[i].text, fault(adHocErrors[i].command, Fault::Error));
+        row("port left open by an earlier command: closed and opened again", {}, firstOf(10),
+            {kSaved}, kOk, [](FormBench& b) { b.sim.open(kPortName); });
         // A command reads once, for 100 ms from 1200 ms after its write; the key wait polls.
         row("status at 1300 ms, the read's last moment: configured", {}, firstOf(10), {kSaved}, kOk,
             reply(5, {{0, "AT+IWLSI=office\r\nI/"}, {1300, "OK\r\n"}}));
