@@ -231,9 +231,9 @@ private slots:
         // Regression: a status cut in two is still seen during the key wait.
         row("key's I/OK cut in two: configured", {}, firstOf(10), {kSaved}, kOk,
             reply(8, {{2000, "AT+IWPP0=passphrase1\r\nI/"}, {2150, "OK\r\n"}}));
-        row("key's I/ERROR cut in two: stopped", {}, firstOf(8),
+        row("key's I/ERROR cut after I/ERRO: stopped", {}, firstOf(8),
             {box("Error occurred while set key")}, "Error occurred while set key",
-            reply(8, {{2000, "AT+IWPP0=passphrase1\r\nI/ER"}, {2150, "ROR\r\n"}}));
+            reply(8, {{2000, "AT+IWPP0=passphrase1\r\nI/ERRO"}, {2150, "R\r\n"}}));
         // Regression: reply bytes beyond one read are thrown away before the next command.
         const QByteArray filler(6000, 'x');
         row("long reply to the reset not taken for the USB host's", {}, firstOf(10),
