@@ -12,6 +12,7 @@ using namespace velinor;
 using namespace velinor::fakes;
 
 using Parts = QList<AdapterModel::Part>;
+Q_DECLARE_METATYPE(Entries)
 using Boxes = QList<QPair<QString, PromptIcon>>; // the message boxes shown, in order
 
 class TestScan : public QObject {
@@ -22,8 +23,10 @@ private slots:
         QTest::addColumn<QStringList>("rows");   // SSIDs as listed
         QTest::addColumn<QStringList>("logged"); // the log: each network as the adapter sent it
         QTest::addColumn<Boxes>("messages");
-        QTest::addColumn<int>("reads");    // after the scan command
-        QTest::addColumn<QString>("pick"); // with OK: the form afterwards; empty: Cancel
+        QTest::addColumn<int>("reads");     // after the scan command
+        QTest::addColumn<QString>("pick");  // the SSID chosen with OK; empty: Cancel
+        QTest::addColumn<Entries>("after"); // the form afterwards
+        QTest::addColumn<QString>("damping");
         const QStringList all = {"Corp", "harbour", "office", "Guest"}; // by damping, -39 first
         const QStringList sent = {
             "office,AP,00:1A:2B:3C:4D:5E,WPA2,6,62", "harbour,ADHOC,02:11:22:33:44:55,WEP128,3,48",
@@ -33,17 +36,26 @@ private slots:
         const QStringList xSent = {"x,AP,m,WPA2,6,62"};
         const auto row = [](const char* name, const Parts& reply, const QStringList& rows,
                             const QStringList& logged, int reads, const Boxes& messages = {},
-                            const QString& pick = {}) {
-            QTest::newRow(name) << reply << rows << logged << messages << reads << pick;
+                            const QString& pick = {},
+                            const Entries& after = {.security = security::kNone},
+                            const QString& damping = {}) {
+            QTest::newRow(name) << reply << rows << logged << messages << reads << pick << after
+                                << damping;
         };
-        row("pick ad hoc", {{3000, full}}, all, sent, 2, {},
-            "harbour|2|passphrase1|3|0|1|alice|CORP|pw|/dev/ttyACM0|48 db");
-        row("pick enterprise", {{3000, full}}, all, sent, 2, {},
-            "Corp|6|passphrase1|13|1|0|alice|CORP|pw|/dev/ttyACM0|-39 db");
-        row("cancel", {{3000, full}}, all, sent, 2);
+        // A pick keeps the key typed before.
+        row("pick ad hoc", {{3000, full}}, all, sent, 2, {}, "harbour",
+            {.ssid = "harbour",
+             .channel = "3",
+             .security = security::kWep128,
+             .accessPoint = false,
+             .adHoc = true},
+            "48 db");
+        row("pick enterprise", {{3000, full}}, all, sent, 2, {}, "Corp",
+            {.ssid = "Corp", .channel = "13", .security = security::kWpa2Enterprise}, "-39 db");
+        row("cancel keeps the form", {{3000, full}}, all, sent, 2);
         row("no networks", {{3000, "AT+IRP20\r\nI/OK\r\n"}}, {}, {}, 2,
             {{"No wireless networks in range", PromptIcon::Information}});
-        row("error", {{3000, "AT+IRP20\r\nI/ERROR\r\n"}}, {}, {}, 2,
+        row("I/ERROR", {{3000, "AT+IRP20\r\nI/ERROR\r\n"}}, {}, {}, 2,
             {{"Error occured during wireless network scan", PromptIcon::Error}});
         row("20000 bytes of garbage, no answer", {{0, garbageBytes(9, 20000)}}, {}, {}, 20,
             {{"Timeout occured during wireless network scan", PromptIcon::Error}});
@@ -70,8 +82,7 @@ private slots:
         QFETCH(QString, pick);
         FormBench b;
         b.start();
-        const Entries typed{.security = security::kNone};
-        b.enter(typed);
+        b.enter({.security = security::kNone});
         b.model.setReply(2, reply);
         QStringList listed;
         bool keyEnabled = false;
@@ -81,7 +92,7 @@ private slots:
                 listed << d.networkList()->item(r, CScanDlg::ColSsid)->text();
             if (pick.isEmpty())
                 return d.cancelButton()->click();
-            d.networkList()->selectRow(int(listed.indexOf(pick.section('|', 0, 0))));
+            d.networkList()->selectRow(int(listed.indexOf(pick)));
             d.okButton()->click();
         });
 
@@ -91,14 +102,35 @@ private slots:
         QCOMPARE(b.model.transcript(), (QList<QByteArray>{"AT+IBDRF?\r", "AT+IRP20\r"}));
         QTEST(b.sim.readCount() - 1, "reads"); // the probe reads once
         QVERIFY(b.portClosed());
-        // Regression: Cancel keeps the security type, a pick keeps the key typed before.
+        QFETCH(Entries, after);
+        QCOMPARE(b.shown().text(), after.text());
         const auto* damping = qobject_cast<QLabel*>(b.dlg->control(CSetupDlg::IDC_DAMPING));
-        QCOMPARE(b.shown().text() + '|' + damping->text(),
-                 pick.isEmpty() ? typed.text() + '|' : pick);
+        QTEST(damping->text(), "damping");
         QCOMPARE(b.dlg->control(CSetupDlg::IDC_DAMPING_LABEL)->isVisible(), !pick.isEmpty());
         QTEST(b.logLines(), "logged");
     }
 
+    // A network chosen from the list puts its damping into the configuration record.
+    void dampingInTheRecord_data() {
+        QTest::addColumn<int>("language"); // the item chosen in the language list
+        QTest::addColumn<QString>("line");
+        QTest::newRow("English") << 1 << "Damping: 71 db";
+        QTest::newRow("German") << 0 << "Dämpfung: 71 db";
+    }
+    void dampingInTheRecord() {
+        QFETCH(int, language);
+        FormBench b;
+        b.start();
+        b.choose(CSetupDlg::IDC_LANGUAGE, language);
+        b.model.setReply(2, {{3000, "AT+IRP20\r\nGuest,AP,m,NONE,1,71\r\nI/OK\r\n"}});
+        b.netsearch([](CScanDlg& d) {
+            d.networkList()->selectRow(0);
+            d.okButton()->click();
+        });
+        b.click(CSetupDlg::IDC_CONFIGURE);
+        const QStringList lines = b.logLines();
+        QTEST(lines.value(lines.size() - 2), "line"); // before the success line
+    }
     void parse_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QStringList>("expected"); // ssid|AP or ADHOC|mac|security|channel|damping
