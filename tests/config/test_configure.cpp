@@ -96,9 +96,6 @@ private slots:
             {.channel = "149", .accessPoint = false, .adHoc = true},
             run({"WLCH=149", "WST0=4", "WPP0=passphrase1", "WLSI=!office"}),
             {box("Channel invalid"), kSaved});
-        row("WPA2 access point on channel 20: notice, then configured", {.channel = "20"},
-            run({"WLSI=office", "WST0=4", "WLCH=20", "WPP0=passphrase1"}),
-            {box("Channel invalid"), kSaved});
         row("English record of WPA2-ENTERPRISE, no password in it",
             {.security = security::kWpa2Enterprise},
             run({"WST0=0", "CA", "EUSN=CORP\\alice", "WLSI=office", "WST0=6", "WLCH=6"}), {kSaved},
