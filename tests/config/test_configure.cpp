@@ -14,34 +14,31 @@ using namespace velinor;
 using namespace velinor::fakes;
 
 using Setup = std::function<void(FormBench&)>;
+using Boxes = QList<QPair<QString, PromptIcon>>; // the message boxes shown, in order
 Q_DECLARE_METATYPE(Setup)
+Q_DECLARE_METATYPE(Entries)
 
 namespace {
 
 using Fault = AdapterModel::Fault;
+using Box = QPair<QString, PromptIcon>;
+constexpr PromptIcon kWarning = PromptIcon::Warning;
 
-// "WPA2 ap key=x ch=6": the type (or "-"), the access type ("ap", "adhoc" or "none"), then fields.
-Entries entriesOf(const QString& text) {
-    Entries e;
-    const QStringList words = text.split(QLatin1Char(' '));
-    e.security = security::indexOf(words[0]);
-    e.accessPoint = words[1] == QLatin1String("ap");
-    e.adHoc = words[1] == QLatin1String("adhoc");
-    for (const QString& w : words.mid(2)) {
-        QString* field[] = {&e.ssid, &e.key, &e.channel, &e.user, &e.password, &e.port};
-        const QStringList names = {"ssid", "key", "ch", "user", "pw", "port"};
-        *field[names.indexOf(w.section(QLatin1Char('='), 0, 0))] = w.section(QLatin1Char('='), 1);
-    }
-    return e;
-}
-
-// "<" stands for the probe and the three preparatory commands, ">" for the last two.
-QList<QByteArray> commandsOf(QString text) {
+// The commands as sent, each "AT+I" + text + "\r"; "CA" carries the certificate.
+QList<QByteArray> sent(const QList<QByteArray>& commands) {
     QList<QByteArray> out;
-    text.replace('<', "BDRF?|FD|HIF=4|BDRF=9").replace('>', "BRM=2|DOWN");
-    for (const QString& c : text.split(QLatin1Char('|'), Qt::SkipEmptyParts))
-        out << "AT+I" + (c == QLatin1String("CA") ? "CA=" + kPem : c.toUtf8()) + "\r";
+    for (const QByteArray& c : commands)
+        out << "AT+I" + (c == "CA" ? "CA=" + kPem : c) + "\r";
     return out;
+}
+// A whole run: the probe and the three preparatory commands, these, bridge mode and restart.
+QList<QByteArray> run(const QList<QByteArray>& settings) {
+    return sent(QList<QByteArray>{"BDRF?", "FD", "HIF=4", "BDRF=9"} + settings +
+                QList<QByteArray>{"BRM=2", "DOWN"});
+}
+// The first n commands of the run of a WPA2 access point with the form's defaults.
+QList<QByteArray> firstOf(int n) {
+    return run({"WLSI=office", "WST0=4", "WLCH=6", "WPP0=passphrase1"}).mid(0, n);
 }
 
 Setup fault(const char* command, Fault f) {
@@ -50,10 +47,25 @@ Setup fault(const char* command, Fault f) {
 Setup reply(int number, const QList<AdapterModel::Part>& parts) {
     return [=](FormBench& b) { b.model.setReply(number, parts); };
 }
-const Setup cert = [](FormBench& b) { b.pickCertificate(); };
+const Setup certificate = [](FormBench& b) { b.pickCertificate(); };
+// The user chooses "Deutsch" after typing the values, then the adapter behaves as `then` says.
+Setup inGerman(const Setup& then = {}) {
+    return [=](FormBench& b) {
+        b.choose(CSetupDlg::IDC_LANGUAGE, 0);
+        if (then)
+            then(b);
+    };
+}
 
-const QString kSent = QStringLiteral("<|WLSI=office|WST0=4|WLCH=6|WPP0=passphrase1|>");
 const QString kOk = QStringLiteral("Configuration successful");
+const Box kSaved{"Settings saved on wireless product", PromptIcon::None};
+const Box kGermanSaved{"Einstellungen wurden auf dem WLAN-Produkt gespeichert", PromptIcon::None};
+Box box(const char* text, PromptIcon icon = PromptIcon::None) {
+    return {QString::fromUtf8(text), icon};
+}
+QString ae(int n) {
+    return QString(n, QChar(0xe4));
+}
 
 } // namespace
 
@@ -61,200 +73,331 @@ class TestConfig : public QObject {
     Q_OBJECT
 private slots:
     void configure_data() {
-        QTest::addColumn<QString>("form");
-        QTest::addColumn<QString>("commands");
-        QTest::addColumn<QString>("messages"); // catalogue ids, each with its icon letter
-        QTest::addColumn<QString>("log");      // the last lines; empty: no log at all
-        QTest::addColumn<Setup>("setup");
-        int n = 0;
-        const auto row = [&n](
-                             const QString& form, const QString& commands,
-                             const QString& messages = "28n", const QString& log = kOk,
-                             const Setup& setup = [](FormBench&) {}) {
-            QTest::addRow("%d: %s, %s", ++n, qPrintable(form), qPrintable(messages))
-                << form << commands << messages << log << setup;
+        QTest::addColumn<Entries>("form");
+        QTest::addColumn<QList<QByteArray>>("commands");
+        QTest::addColumn<Boxes>("messages");
+        QTest::addColumn<QString>("log"); // its last lines joined by "|"; empty: no log at all
+        QTest::addColumn<Setup>("setup"); // after the user typed the form
+        const auto row = [](const char* name, const Entries& form,
+                            const QList<QByteArray>& commands, const Boxes& messages = {kSaved},
+                            const QString& log = kOk, const Setup& setup = {}) {
+            QTest::newRow(name) << form << commands << messages << log << setup;
         };
-        // Security and access types; "5n" is the notice on a channel outside the list.
-        row("WEP128 ap ch=36 key=0123456789abcdef0123456789",
-            "<|WLSI=office|WST0=2|WLCH=36|WKY0=0123456789abcdef0123456789|>");
-        row("WPA2-ENTERPRISE ap", "<|WST0=0|CA|EUSN=CORP\\alice|WLSI=office|WST0=6|WLCH=6|>", "28n",
-            kOk, cert);
-        row("NONE adhoc", "<|WLCH=6|WST0=0|WLSI=!office|>");
-        row("WPA2 adhoc ch=149", "<|WLCH=149|WST0=4|WPP0=passphrase1|WLSI=!office|>", "5n 28n");
-        row("WPA2 ap ch=20", "<|WLSI=office|WST0=4|WLCH=20|WPP0=passphrase1|>", "5n 28n");
-        // The checks, in their order.
-        row("WPA2-ENTERPRISE adhoc", "", "34n", "WPA Enterprise and Ad-Hoc selected", cert);
-        row("WPA2-ENTERPRISE ap user=", "", "30n", "No Username input", cert);
-        row("WPA2-ENTERPRISE ap pw=", "", "32n", "No password input", cert);
-        row("WPA-ENTERPRISE ap", "", "35w", "No valid certificate detected");
-        row("WPA2 none ssid=", "", "2n", "No Access type selected");
-        row("WPA2 ap ssid=", "", "3n", "SSID is empty");
-        row("WPA2 adhoc ch=", "", "4n", "Channel is empty and ad hoc is selected");
-        row("- ap ch=15", "", "5n 6n", "No encryption selected");
-        // The key rules log nothing; their limits count the bytes of the command ("ä" takes two).
-        const auto ae = [](int n) { return QString(n, QChar(0xe4)); };
-        row("WEP ap key=09AFaf09AF", "<|WLSI=office|WST0=1|WLCH=6|WKY0=09AFaf09AF|>");
-        row("WEP ap key=01234G6789", "", "528w", "");
-        row("WEP ap key=01234" + ae(1) + "6789", "", "529w", "");
-        row("WEP128 ap key=0123456789", "", "530w", "");
-        row("WPA ap key=abcd:fghi", "", "527w", "");
-        row("WPA2-ENTERPRISE ap key=pass?", "", "527w", "", cert);
-        row("NONE ap key=a:b?", "<|WLSI=office|WST0=0|WLCH=6|>");
-        row("WPA ap key=abcdefg", "", "531w", "");
-        row("WPA ap key=" + ae(4), "<|WLSI=office|WST0=3|WLCH=6|WPP0=" + ae(4) + "|>");
-        row("WPA2 ap key=" + ae(31) + "k", "<|WLSI=office|WST0=4|WLCH=6|WPP0=" + ae(31) + "k|>");
+        const Entries adHoc{.accessPoint = false, .adHoc = true};
+        // Security and access types, and the records in both languages: user, domain and
+        // password are left out.
+        row("WEP128 access point on channel 36",
+            {.key = "0123456789abcdef0123456789", .channel = "36", .security = security::kWep128},
+            run({"WLSI=office", "WST0=2", "WLCH=36", "WKY0=0123456789abcdef0123456789"}));
+        row("open ad hoc network: SSID marked with !",
+            {.security = security::kNone, .accessPoint = false, .adHoc = true},
+            run({"WLCH=6", "WST0=0", "WLSI=!office"}));
+        row("WPA2 ad hoc on channel 149: notice, then configured",
+            {.channel = "149", .accessPoint = false, .adHoc = true},
+            run({"WLCH=149", "WST0=4", "WPP0=passphrase1", "WLSI=!office"}),
+            {box("Channel invalid"), kSaved});
+        row("English record of WPA2-ENTERPRISE, no password in it",
+            {.security = security::kWpa2Enterprise},
+            run({"WST0=0", "CA", "EUSN=CORP\\alice", "WLSI=office", "WST0=6", "WLCH=6"}), {kSaved},
+            "* Configuration *|Language: English|Port: /dev/ttyACM0|SSID: office|"
+            "Encryption: WPA2-ENTERPRISE|Channel: 6|Key: passphrase1|Access type: Access Point|" +
+                kOk,
+            certificate);
+        row("German record of WEP, success", {.key = "09AFaf09AF", .security = security::kWep},
+            run({"WLSI=office", "WST0=1", "WLCH=6", "WKY0=09AFaf09AF"}), {kGermanSaved},
+            "* Konfigurieren *|Sprache: Deutsch|Schnittstelle: /dev/ttyACM0|SSID: office|"
+            "Verschlüsselung: WEP|Kanal: 6|Schlüssel: 09AFaf09AF|"
+            "Zugriffsverfahren: Access Point|Konfiguration erfolgreich",
+            inGerman());
+        row("open network ignores the key's characters",
+            {.key = "a:b?", .security = security::kNone}, run({"WLSI=office", "WST0=0", "WLCH=6"}));
+        // Key limits count the bytes of the command ("ä" takes two).
+        row("WPA key of four ä is eight bytes", {.key = ae(4), .security = security::kWpa},
+            run({"WLSI=office", "WST0=3", "WLCH=6", "WPP0=" + ae(4).toUtf8()}));
+        row("WPA2 key of 63 bytes", {.key = ae(31) + "k"},
+            run({"WLSI=office", "WST0=4", "WLCH=6", "WPP0=" + ae(31).toUtf8() + "k"}));
+        // The checks, in their order; each refusal is logged after the record.
+        row("enterprise with ad hoc refused",
+            {.security = security::kWpa2Enterprise, .accessPoint = false, .adHoc = true}, {},
+            {box("WPA Enterprise does not work with ad-hoc")}, "WPA Enterprise and Ad-Hoc selected",
+            certificate);
+        row("enterprise without user name refused",
+            {.user = "", .security = security::kWpa2Enterprise}, {}, {box("Username is empty")},
+            "No Username input", certificate);
+        row("enterprise without password refused",
+            {.password = "", .security = security::kWpa2Enterprise}, {}, {box("Password is empty")},
+            "No password input", certificate);
+        row("enterprise without certificate refused", {.security = security::kWpaEnterprise}, {},
+            {box("No valid certificate detected", kWarning)}, "No valid certificate detected");
+        row("no access type refused", {.accessPoint = false}, {},
+            {box("Choose Access Point/AdHoc")}, "No Access type selected");
+        row("empty SSID refused", {.ssid = ""}, {}, {box("Enter SSID")}, "SSID is empty");
+        row("ad hoc without channel refused", {.channel = "", .accessPoint = false, .adHoc = true},
+            {}, {box("Enter channel")}, "Channel is empty and ad hoc is selected");
+        row("no security type refused after the channel notice", {.channel = "15", .security = -1},
+            {}, {box("Channel invalid"), box("Enter encryption")}, "No encryption selected");
         // Regression: a value over the field's limit is refused by the form itself.
-        row("WPA2 ap ssid=" + ae(17), "", "", "");
-        // Opening the port.
-        row("WPA2 ap port=", "", "26w",
+        row("SSID of 34 bytes refused by the form", {.ssid = ae(17)}, {},
+            {box("Please enter no more than 32 bytes (UTF-8; ä takes two).", kWarning)}, "");
+        // Opening the port; each failure is logged in the form's language.
+        row("no port: English record with its placeholder", {.port = ""}, {},
+            {box("Select a COM port", kWarning)},
             "* Configuration *|Language: English|Port: # no COM port selected #|SSID: office|"
             "Encryption: WPA2|Channel: 6|Key: passphrase1|Access type: Access Point");
-        row("WPA2 ap", "BDRF?|BDRF?|BDRF?|BDRF?|BDRF?", "27w",
-            "/dev/ttyACM0 : no answer from wireless product", fault("AT+IBDRF", Fault::Silent));
-        row("WPA2 ap", "", "27w", "/dev/ttyACM0 : Unknown Error",
-            [](FormBench& b) { b.sim.setHeldElsewhere(true); });
+        row("no port: German record with its placeholders",
+            {.key = "", .port = "", .security = security::kNone}, {},
+            {box("COM Port auswählen", kWarning)},
+            "* Konfigurieren *|Sprache: Deutsch|Schnittstelle: # kein COM Port ausgewählt #|"
+            "SSID: office|Verschlüsselung: NONE|Kanal: 6|"
+            "Schlüssel: # kein Schlüssel eingetragen #|Zugriffsverfahren: Access Point",
+            inGerman());
+        const Setup silent = fault("AT+IBDRF", Fault::Silent);
+        const Setup held = [](FormBench& b) { b.sim.setHeldElsewhere(true); };
+        const auto openFailed = [](const char* text) { return Boxes{box(text, kWarning)}; };
+        const QList<QByteArray> fiveProbes = sent({"BDRF?", "BDRF?", "BDRF?", "BDRF?", "BDRF?"});
+        row("silent adapter: five probes", {}, fiveProbes,
+            openFailed("Error occured on /dev/ttyACM0"),
+            "/dev/ttyACM0 : no answer from wireless product", silent);
+        row("silent adapter, German", {}, fiveProbes,
+            openFailed("Fehler beim Öffnen von /dev/ttyACM0"),
+            "/dev/ttyACM0 : WLAN-Produkt antwortet nicht", inGerman(silent));
+        row("port held elsewhere", {}, {}, openFailed("Error occured on /dev/ttyACM0"),
+            "/dev/ttyACM0 : Unknown Error", held);
+        row("port held elsewhere, German", {}, {},
+            openFailed("Fehler beim Öffnen von /dev/ttyACM0"), "/dev/ttyACM0 : Unbekannter Fehler",
+            inGerman(held));
         // A vanished port: the adapter is restarted (here not found) before the next try.
-        const QString restart =
-            "usbrestart error: 2|/dev/ttyACM0 : Restart of the wireless product needed|";
-        row("WPA2 ap", kSent, "28n", restart + restart + kOk,
+        row("vanished port: restart before each of two more tries", {}, firstOf(10), {kSaved},
+            "usbrestart error: 2|/dev/ttyACM0 : Restart of the wireless product needed|"
+            "usbrestart error: 2|/dev/ttyACM0 : Restart of the wireless product needed|" +
+                kOk,
             [](FormBench& b) { b.model.failOpens(2); });
-        // A fault after each command: the preparatory ones are only reported.
-        const QStringList all = {"BDRF?",       "FD",     "HIF=4",  "BDRF=9",
-                                 "WLSI=office", "WST0=4", "WLCH=6", "WPP0=passphrase1",
-                                 "BRM=2",       "DOWN"};
-        const auto first = [&all](int c) { return all.mid(0, c).join(QLatin1Char('|')); };
-        const int failed[] = {0, 17, 18, 19, 8, 9, 11, 21, 20, 12};
-        for (int c = 1; c <= 10; ++c)
-            row("WPA2 ap", (c == 1 ? "BDRF?|" : "") + (c <= 4 ? all.join('|') : first(c)),
-                (c == 1 ? QString() : QStringLiteral("%1n ").arg(failed[c - 1])) +
-                    (c <= 4 ? "28n" : ""),
-                c <= 4 ? kOk : UiText(failed[c - 1], kEnglish),
-                reply(c, {{0, garbageBytes(quint32(c), 32 + 7 * c)}}));
-        row("WPA2 adhoc", "<|WLCH=6", "11n", "Error occurred while set channel",
-            fault("AT+IWLCH", Fault::Error));
-        row("WPA2 ap", first(8), "10n", "Error occurred while set key",
-            fault("AT+IWPP0", Fault::Error));
+        row("vanished port, German", {}, firstOf(10), {kGermanSaved},
+            "usbrestart error: 2|/dev/ttyACM0 : Neustart des WLAN-Produkts erforderlich|"
+            "Konfiguration erfolgreich",
+            inGerman([](FormBench& b) { b.model.failOpens(1); }));
+        // Garbage instead of one reply: the preparatory commands are only reported.
+        row("garbage for the probe: probed again", {}, sent({"BDRF?"}) + firstOf(10), {kSaved}, kOk,
+            reply(1, {{0, garbageBytes(1, 39)}}));
+        const struct {
+            const char* name;
+            int command; // its place in the run, from 1
+            const char* text;
+        } garbage[] = {
+            {"garbage for the software reset: reported", 2, "Error occured while software-reset"},
+            {"garbage for the USB host: reported", 3, "Error occured while set host (USB)"},
+            {"garbage for the baud rate: reported", 4, "Error occured while set baudrate"},
+            {"garbage for the SSID: stopped", 5, "Error occurred while set SSID"},
+            {"garbage for the security type: stopped", 6, "Error occurred while set encryption"},
+            {"garbage for the channel: stopped", 7, "Error occurred while set channel"},
+            {"garbage for the key: timeout", 8, "Timeout occurred while set key"},
+            {"garbage for bridge mode: stopped", 9, "Error occurred while set bridgemode"},
+            {"garbage for the restart: stopped", 10, "Error occurred while software reset"},
+        };
+        for (const auto& g : garbage) {
+            const Setup setup =
+                reply(g.command, {{0, garbageBytes(g.command, 32 + 7 * g.command)}});
+            if (g.command <= 4)
+                row(g.name, {}, firstOf(10), {box(g.text), kSaved}, kOk, setup);
+            else
+                row(g.name, {}, firstOf(g.command), {box(g.text)}, g.text, setup);
+        }
+        // I/ERROR stops the ad hoc run at that command.
+        const auto adHocRun = run({"WLCH=6", "WST0=4", "WPP0=passphrase1", "WLSI=!office"});
+        const struct {
+            const char* name;
+            const char* command;
+            const char* text;
+        } adHocErrors[] = {
+            {"I/ERROR for the ad hoc channel", "AT+IWLCH", "Error occurred while set channel"},
+            {"I/ERROR for the ad hoc type", "AT+IWST0", "Error occurred while set encryption"},
+            {"I/ERROR for the ad hoc key", "AT+IWPP0", "Error occurred while set key"},
+            {"I/ERROR for the ad hoc SSID", "AT+IWLSI", "Error occurred while set SSID"},
+        };
+        for (int i = 0; i < 4; ++i)
+            row(adHocErrors[i].name, adHoc, adHocRun.mid(0, 5 + i), {box(adHocErrors[i].text)},
+                adHocErrors[i].text, fault(adHocErrors[i].command, Fault::Error));
+        row("port left open by an earlier command: closed and opened again", {}, firstOf(10),
+            {kSaved}, kOk, [](FormBench& b) { b.sim.open(kPortName); });
         // A command reads once, for 100 ms from 1200 ms after its write; the key wait polls.
-        row("WPA2 ap", kSent, "28n", kOk,
+        row("status at 1300 ms, the read's last moment: configured", {}, firstOf(10), {kSaved}, kOk,
             reply(5, {{0, "AT+IWLSI=office\r\nI/"}, {1300, "OK\r\n"}}));
-        row("WPA2 ap", first(5), "8n", "Error occurred while set SSID",
+        row("status at 1301 ms, after the read: stopped", {}, firstOf(5),
+            {box("Error occurred while set SSID")}, "Error occurred while set SSID",
             reply(5, {{0, "AT+IWLSI=office\r\nI/"}, {1301, "OK\r\n"}}));
         // Regression: a status cut in two is still seen during the key wait.
-        row("WPA2 ap", kSent, "28n", kOk,
+        row("key's I/OK cut in two: configured", {}, firstOf(10), {kSaved}, kOk,
             reply(8, {{2000, "AT+IWPP0=passphrase1\r\nI/"}, {2150, "OK\r\n"}}));
-        row("WPA2 ap", first(8), "10n", "Error occurred while set key",
-            reply(8, {{2000, "AT+IWPP0=passphrase1\r\nI/ER"}, {2150, "ROR\r\n"}}));
+        row("key's I/ERROR cut after I/ERRO: stopped", {}, firstOf(8),
+            {box("Error occurred while set key")}, "Error occurred while set key",
+            reply(8, {{2000, "AT+IWPP0=passphrase1\r\nI/ERRO"}, {2150, "R\r\n"}}));
         // Regression: reply bytes beyond one read are thrown away before the next command.
         const QByteArray filler(6000, 'x');
-        row("WPA2 ap", kSent, "17n 18n 28n", kOk, [=](FormBench& b) {
-            b.model.setReply(2, {{0, "AT+IFD\r\n" + filler + "\r\nI/OK\r\n"}});
-            b.model.setFault("AT+IHIF", Fault::Silent);
-        });
-        row("WPA2 ap", first(8), "21n", "Timeout occurred while set key", [=](FormBench& b) {
-            b.model.setReply(7, {{0, "AT+IWLCH=6\r\nI/OK\r\n" + filler + "I/OK\r\n"}});
-            b.model.setFault("AT+IWPP0", Fault::Silent);
-        });
+        row("long reply to the reset not taken for the USB host's", {}, firstOf(10),
+            {box("Error occured while software-reset"), box("Error occured while set host (USB)"),
+             kSaved},
+            kOk, [=](FormBench& b) {
+                b.model.setReply(2, {{0, "AT+IFD\r\n" + filler + "\r\nI/OK\r\n"}});
+                b.model.setFault("AT+IHIF", Fault::Silent);
+            });
+        row("long reply to the channel not taken for the key's", {}, firstOf(8),
+            {box("Timeout occurred while set key")}, "Timeout occurred while set key",
+            [=](FormBench& b) {
+                b.model.setReply(7, {{0, "AT+IWLCH=6\r\nI/OK\r\n" + filler + "I/OK\r\n"}});
+                b.model.setFault("AT+IWPP0", Fault::Silent);
+            });
         // Regression: long values are sent whole (their echo is longer than one read).
         const QString user(11000, u'u');
-        row("WPA-ENTERPRISE ap user=" + user, "<|WST0=0|CA|EUSN=CORP\\" + user, "36n",
-            "Error while set certificate", cert);
+        row("user name of 11000 characters sent whole",
+            {.user = user, .security = security::kWpaEnterprise},
+            firstOf(4) + sent({"WST0=0", "CA", "EUSN=CORP\\" + user.toUtf8()}),
+            {box("Error while set certificate")}, "Error while set certificate", certificate);
     }
     void configure() {
-        QFETCH(QString, form);
-        QFETCH(QString, commands);
-        QFETCH(QString, messages);
+        QFETCH(Entries, form);
+        QFETCH(QList<QByteArray>, commands);
+        QFETCH(Boxes, messages);
         QFETCH(QString, log);
         QFETCH(Setup, setup);
         FormBench b;
         b.start();
-        const Entries entries = entriesOf(form);
-        b.enter(entries);
-        setup(b);
+        b.enter(form);
+        if (setup)
+            setup(b);
         b.prompts.shown.clear();
 
         b.click(CSetupDlg::IDC_CONFIGURE);
 
-        QCOMPARE(b.model.transcript(), commandsOf(commands));
-        QStringList texts;
-        QString icons = messages.isEmpty() ? QStringLiteral("w") : QString();
-        for (const QString& m : messages.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            texts << UiText(m.chopped(1).toInt(), kEnglish) + (m == "27w" ? kPortName : "");
-            icons += m.right(1);
-        }
-        if (messages.isEmpty())
-            texts << QString::fromUtf8("Please enter no more than 32 bytes (UTF-8; ä takes two).");
-        QCOMPARE(b.prompts.texts(), texts);
-        QCOMPARE(b.prompts.icons(), icons);
+        QCOMPARE(b.model.transcript(), commands);
+        QCOMPARE(b.prompts.shown, messages);
         const QStringList lines = b.logLines();
-        QCOMPARE(lines.mid(lines.size() - log.count('|') - 1).join('|'), log);
+        QCOMPARE(lines.mid(log.isEmpty() ? 0 : lines.size() - log.count('|') - 1).join('|'), log);
         QVERIFY(b.portClosed());
-        // The wait cursor and the progress bar are gone; the bar counted each command of a run.
+        // The wait cursor and the progress bar are gone; after a run the bar had counted each
+        // of its commands, the probe once.
         const QProgressBar& bar = *b.dlg->progressBar();
         QVERIFY(!QApplication::overrideCursor() && bar.isHidden());
-        if (commands.startsWith('<') && commands.endsWith('>'))
-            QVERIFY(bar.value() == b.model.transcript().size() && bar.maximum() == bar.value());
-        // The form keeps what the user typed; a refused key is emptied.
-        Entries expected = entries;
-        if (icons == "w" && messages.startsWith("5"))
-            expected.key.clear();
-        QCOMPARE(b.shown().text(), expected.text());
+        if (messages.endsWith(kSaved) || messages.endsWith(kGermanSaved))
+            QVERIFY(bar.value() == commands.size() - commands.count("AT+IBDRF?\r") + 1 &&
+                    bar.maximum() == bar.value());
+        QCOMPARE(b.shown().text(), form.text()); // the form keeps what the user typed
+    }
+
+    // A refused key is emptied; nothing is sent or logged.
+    void keyRefused_data() {
+        QTest::addColumn<int>("security");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("WEP key with a G") << security::kWep << "01234G6789"
+                                          << "Values not matching the hex-format found in key";
+        QTest::newRow("WEP key of ten characters but eleven bytes")
+            << security::kWep << "01234" + ae(1) + "6789"
+            << "A WEP key must have 10 hex-values";
+        QTest::newRow("WEP128 key of ten hex digits") << security::kWep128 << "0123456789"
+                                                      << "A WEP128 key must have 26 hex-values";
+        QTest::newRow("WPA key with a colon") << security::kWpa << "abcd:fghi"
+                                              << "One or more invalid characters (:?) found in key";
+        QTest::newRow("enterprise key with a question mark")
+            << security::kWpa2Enterprise << "pass?"
+            << "One or more invalid characters (:?) found in key";
+        QTest::newRow("WPA key of seven characters") << security::kWpa << "abcdefg"
+                                                     << "A WPA key must have 8-63 characters";
+    }
+    void keyRefused() {
+        QFETCH(int, security);
+        QFETCH(QString, key);
+        QFETCH(QString, message);
+        FormBench b;
+        b.start();
+        b.enter({.key = key, .security = security});
+        b.pickCertificate();
+        b.prompts.shown.clear();
+
+        b.click(CSetupDlg::IDC_CONFIGURE);
+
+        QVERIFY(b.model.transcript().isEmpty() && b.log().isEmpty());
+        QCOMPARE(b.prompts.shown, (Boxes{{message, kWarning}}));
+        QCOMPARE(b.shown().text(), (Entries{.key = "", .security = security}.text()));
     }
 
     void readOut_data() {
-        QTest::addColumn<QString>("held");  // SSID|security type; the channel is 6
-        QTest::addColumn<QString>("shown"); // SSID|security|key|channel|access point|ad hoc
+        QTest::addColumn<QByteArray>("ssid"); // what the adapter holds; its channel is 6
+        QTest::addColumn<QByteArray>("type");
+        QTest::addColumn<Entries>("shown");  // the form afterwards
+        QTest::addColumn<QString>("record"); // the log joined by "|"
         QTest::addColumn<Setup>("setup");
-        const auto row = [](
-                             const char* name, const QString& held, const QString& shown,
-                             const Setup& setup = [](FormBench&) {}) {
-            QTest::newRow(name) << held << shown << setup;
+        const auto row = [](const char* name, const QByteArray& ssid, const QByteArray& type,
+                            const Entries& shown, const QString& record, const Setup& setup = {}) {
+            QTest::newRow(name) << ssid << type << shown << record << setup;
         };
         const auto garbage = [](int n) { return reply(n, {{0, garbageBytes(quint32(n))}}); };
-        row("ad hoc", "!lab|1", "lab|1|k|6|0|1");
+        row("ad hoc network", "!lab", "1",
+            {.ssid = "lab", .security = security::kWep, .accessPoint = false, .adHoc = true},
+            "* Read out: *|SSID: lab|Encryption: WEP|Channel: 6|Access type: Ad Hoc");
+        row("ad hoc network, German", "!lab", "1",
+            {.ssid = "lab", .security = security::kWep, .accessPoint = false, .adHoc = true},
+            "* Auslesen: *|SSID: lab|Verschlüsselung: WEP|Kanal: 6|Zugriffsverfahren: Ad Hoc",
+            inGerman());
         // Regression: only a leading "!" marks an ad hoc network.
-        row("Hello! is an access point", "Hello!|5", "Hello!|5|k|6|1|0");
-        row("UTF-8", "Caf\u00e9|4", "Caf\u00e9|4|k|6|1|0");
-        row("only the mark", "!|0", "|0|k|6|0|1");
-        row("type out of range", "odd|7", "odd|-1|k|6|1|0");
+        row("Hello! is an access point", "Hello!", "5",
+            {.ssid = "Hello!", .security = security::kWpaEnterprise},
+            "* Read out: *|SSID: Hello!|Encryption: WPA-ENTERPRISE|Channel: 6|"
+            "Access type: Access Point");
+        row("UTF-8 SSID", "Caf\xc3\xa9", "4", {.ssid = "Caf\u00e9"},
+            "* Read out: *|SSID: Caf\u00e9|Encryption: WPA2|Channel: 6|Access type: Access Point");
+        row("only the ad hoc mark: empty SSID", "!", "0",
+            {.ssid = "", .security = security::kNone, .accessPoint = false, .adHoc = true},
+            "* Read out: *|SSID: |Encryption: NONE|Channel: 6|Access type: Ad Hoc");
+        row("type out of range: none selected", "odd", "7", {.ssid = "odd", .security = -1},
+            "* Read out: *|SSID: odd|Encryption: |Channel: 6|Access type: Access Point");
         // Failed queries leave their failure values; a failed access type leaves the buttons.
-        row("garbage for the SSID", "office|4", "|4|k|6|1|0", garbage(2));
-        row("garbage for the type", "office|4", "office|-1|k|6|1|0", garbage(3));
-        row("garbage for the channel", "office|4", "office|4|k|-1|1|0", garbage(4));
-        row("garbage for the access type", "office|4", "office|4|k|6|0|0", garbage(5));
+        row("garbage for the SSID: empty", "office", "4", {.ssid = ""},
+            "* Read out: *|SSID: |Encryption: WPA2|Channel: 6|Access type: Access Point",
+            garbage(2));
+        row("garbage for the type: none selected", "office", "4", {.security = -1},
+            "* Read out: *|SSID: office|Encryption: |Channel: 6|Access type: Access Point",
+            garbage(3));
+        row("garbage for the channel: -1", "office", "4", {.channel = "-1"},
+            "* Read out: *|SSID: office|Encryption: WPA2|Channel: -1|Access type: Access Point",
+            garbage(4));
+        row("garbage for the access type: buttons as typed, recorded as access point", "office",
+            "4", {.accessPoint = false},
+            "* Read out: *|SSID: office|Encryption: WPA2|Channel: 6|Access type: Access Point",
+            garbage(5));
         // Regression: bytes beyond one read are thrown away before the next query.
-        row("SSID reply longer than a read", "office|4", "|-1|k|6|1|0", [](FormBench& b) {
-            const QByteArray typeReply = "AT+IWST0?\r\n5\r\nI/OK\r\n";
-            b.model.setReply(
-                2, {{0, "AT+IWLSI?\r\n" + QByteArray(6000, 'x') + "\r\nI/OK\r\n" + typeReply}});
-            b.model.setFault("AT+IWST0", Fault::Silent);
-        });
+        row("SSID reply longer than a read: not taken for the type's", "office", "4",
+            {.ssid = "", .security = -1},
+            "* Read out: *|SSID: |Encryption: |Channel: 6|Access type: Access Point",
+            [](FormBench& b) {
+                b.model.setReply(2, {{0, "AT+IWLSI?\r\n" + QByteArray(6000, 'x') +
+                                             "\r\nI/OK\r\nAT+IWST0?\r\n5\r\nI/OK\r\n"}});
+                b.model.setFault("AT+IWST0", Fault::Silent);
+            });
     }
     void readOut() {
-        QFETCH(QString, held);
-        QFETCH(QString, shown);
+        QFETCH(QByteArray, ssid);
+        QFETCH(QByteArray, type);
+        QFETCH(Entries, shown);
         QFETCH(Setup, setup);
         FormBench b;
-        b.model.setStored("WLSI", held.section('|', 0, 0).toUtf8());
-        b.model.setStored("WST0", held.section('|', 1).toUtf8());
+        b.model.setStored("WLSI", ssid);
+        b.model.setStored("WST0", type);
         b.model.setStored("WLCH", "6");
         b.start();
-        b.enter(entriesOf("WPA none ssid=mine ch=11 key=k"));
-        setup(b);
+        b.enter(
+            {.ssid = "mine", .channel = "11", .security = security::kWpa, .accessPoint = false});
+        if (setup)
+            setup(b);
 
         b.click(CSetupDlg::IDC_READ_OUT);
 
         // The key field keeps what the user typed; it is usable unless the adapter said NONE.
-        QCOMPARE(b.shown().text().section('|', 0, 5), shown);
-        QCOMPARE(b.edit(CSetupDlg::IDC_KEY)->isEnabled(), b.shown().security != security::kNone);
-        QCOMPARE(b.model.transcript(), commandsOf("BDRF?|WLSI?|WST0?|WLCH?|WLSI?"));
+        QCOMPARE(b.shown().text(), shown.text());
+        QCOMPARE(b.edit(CSetupDlg::IDC_KEY)->isEnabled(), shown.security != security::kNone);
+        QCOMPARE(b.model.transcript(), sent({"BDRF?", "WLSI?", "WST0?", "WLCH?", "WLSI?"}));
         QVERIFY(b.prompts.shown.isEmpty());
         QVERIFY(b.portClosed());
-        // The record says what the form shows.
-        const QStringList f = shown.split(QLatin1Char('|'));
-        QCOMPARE(b.logLines().join('|'),
-                 QStringLiteral("* Read out: *|SSID: %1|Encryption: %2|Channel: %3|Access type: %4")
-                     .arg(f[0], security::name(f[1].toInt()), f[3],
-                          f[5] == QLatin1String("1") ? "Ad Hoc" : "Access Point"));
+        QTEST(b.logLines().join('|'), "record");
     }
 
     // The replies' parser also says whether the query was answered.
@@ -284,14 +427,17 @@ private slots:
         FakeFilePicker picker;
         CertificateStore store(picker, b.prompts, b.form);
         const QString path = b.dir.filePath(QStringLiteral("ca.pem"));
-        for (const QByteArray& bytes : {kPem, QByteArray("no certificate")}) {
+        // Regression: the text ends at its first zero byte, also at the very first.
+        for (const QByteArray& bytes : {kPem, QByteArray("no certificate"), '\0' + kPem}) {
             QVERIFY(writeFile(path, bytes));
             QCOMPARE(store.LoadCertificateFile(path), bytes == kPem);
         }
-        QCOMPARE(b.form.waitCursor, QStringLiteral("()()"));
+        QCOMPARE(b.form.waitCursor, QStringLiteral("()()()"));
         AdapterProgrammer programmer(b.form, b.link, store, b.prompts, b.log);
         QVERIFY(!programmer.ProgramAdapter(nullptr));
-        QCOMPARE(b.prompts.texts(), (QStringList{UiText(35, kGerman), UiText(1, kGerman)}));
+        const QString noCertificate = "Es wurde kein gültiges Zertifikat ausgewählt";
+        QCOMPARE(b.prompts.texts(),
+                 (QStringList{noCertificate, noCertificate, "Fehler COM-Port-Handle!"}));
         QCOMPARE(b.logLines(), QStringList{"Konnte COM Port nicht öffnen"});
     }
 };

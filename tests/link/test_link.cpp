@@ -13,6 +13,14 @@
 
 using namespace velinor;
 using namespace velinor::fakes;
+struct Usb {
+    const char* name;
+    const char* vendor;
+    const char* product;
+    bool writable = true; // false: its switch cannot be written
+};
+using Devices = QList<Usb>;
+Q_DECLARE_METATYPE(Devices)
 
 class TestLink : public QObject {
     Q_OBJECT
@@ -25,70 +33,83 @@ private slots:
     }
 
     // The settings are read and written back, each after a pause; unreadable ones are not written.
-    void configurePort() {
-        for (const int c : {0, 1, 2}) { // readable, unreadable, no port
-            AdapterBench b;
-            QVERIFY(b.openPort());
-            b.port.setLineSettingsReadable(c != 1);
-            b.link.ConfigurePort(c == 2 ? nullptr : &b.port);
-            QCOMPARE(b.clock.elapsedMs(), 2000);
-            QCOMPARE(b.port.lineSettingsWrites(), c == 0 ? 1 : 0);
-        }
+    void configurePort_data() {
+        QTest::addColumn<bool>("readable");
+        QTest::addColumn<bool>("port"); // false: no port handle
+        QTest::addColumn<int>("writes");
+        QTest::newRow("readable settings written back") << true << true << 1;
+        QTest::newRow("unreadable settings not written") << false << true << 0;
+        QTest::newRow("no port: nothing written") << true << false << 0;
     }
-
-    // Devices as "name:vendor:product"; a "!" in front makes the switch unwritable.
+    void configurePort() {
+        QFETCH(bool, readable);
+        QFETCH(bool, port);
+        AdapterBench b;
+        QVERIFY(b.openPort());
+        b.port.setLineSettingsReadable(readable);
+        b.link.ConfigurePort(port ? &b.port : nullptr);
+        QCOMPARE(b.clock.elapsedMs(), 2000);
+        QTEST(b.port.lineSettingsWrites(), "writes");
+    }
     void usbRestart_data() {
-        QTest::addColumn<QString>("devices");
-        QTest::addColumn<QString>("seen"); // the adapters' switches at each pause, then after
-        QTest::addColumn<int>("error");    // the one logged; 0: none
-        const auto row = [](const char* name, const char* devices, const char* seen, int error) {
-            QTest::newRow(name) << QString(devices) << QString(seen) << error;
-        };
-        row("both adapters off, then on",
-            "1-1:7c5e:0003 1-2:7c5e:0004 2-3.1:7C5E:0003 usb1:1d6b:0002", "00 11 11", 0);
-        row("no adapter", "1-1:7c5e:0004 1-2:1234:0003", "", ENOENT);
-        row("second fails: the first is switched on again", "1-1:7c5e:0003 !1-2:7c5e:0003", "1-",
-            EISDIR);
-        row("gone while off", "1-1:7c5e:0003 1-2:7c5e:0003", "00 -x", EISDIR);
+        QTest::addColumn<Devices>("devices");
+        QTest::addColumn<bool>("goneWhileOff"); // both adapters vanish during the first pause
+        QTest::addColumn<QStringList>(
+            "switches"); // the adapters' switches at each pause, then after
+        QTest::addColumn<QString>("logged");
+        const Usb adapter{"1-1", "7c5e", "0003"};
+        QTest::newRow("both adapters off, then on; other devices untouched")
+            << Devices{adapter,
+                       {"1-2", "7c5e", "0004"},
+                       {"2-3.1", "7C5E", "0003"},
+                       {"usb1", "1d6b", "0002"}}
+            << false << QStringList{"off off", "on on", "on on"} << "";
+        QTest::newRow("no adapter: No such file or directory")
+            << Devices{{"1-1", "7c5e", "0004"}, {"1-2", "1234", "0003"}} << false << QStringList{""}
+            << "usbrestart error: 2";
+        QTest::newRow("second unwritable: the first is switched on again")
+            << Devices{adapter, {"1-2", "7c5e", "0003", false}} << false
+            << QStringList{"on unwritable"} << "usbrestart error: 21";
+        QTest::newRow("both gone while off: the first failure is logged")
+            << Devices{adapter, {"1-2", "7c5e", "0003"}} << true
+            << QStringList{"off off", "unwritable gone"} << "usbrestart error: 21";
     }
     void usbRestart() {
-        QFETCH(QString, devices);
-        QFETCH(QString, seen);
-        QFETCH(int, error);
+        QFETCH(Devices, devices);
+        QFETCH(bool, goneWhileOff);
         AdapterBench b;
         QStringList switches;
-        for (const QString& d : devices.split(QLatin1Char(' '))) {
-            const QStringList f = d.mid(d.startsWith('!') ? 1 : 0).split(QLatin1Char(':'));
-            const QString path = b.addUsbDevice(f[0], f[1].toLatin1(), f[2].toLatin1());
-            if (d.startsWith('!') && QFile::remove(path))
-                QDir().mkpath(path);
-            if (f[1].toLower() == QLatin1String("7c5e") && f[2] == QLatin1String("0003"))
+        for (const Usb& d : devices) {
+            const QString path = b.addUsbDevice(d.name, d.vendor, d.product);
+            if (!d.writable && QFile::remove(path))
+                QDir().mkpath(path); // a directory where the switch should be
+            if (QByteArray(d.vendor).toLower() == "7c5e" && QByteArray(d.product) == "0003")
                 switches << path;
         }
         const auto state = [&] {
-            QString s;
+            QStringList s;
             for (const QString& p : switches)
-                s += QFileInfo(p).isDir() ? QByteArray("-")
-                     : QFile::exists(p)   ? readFile(p).left(1)
-                                          : "x";
-            return s;
+                s << (QFileInfo(p).isDir()          ? "unwritable"
+                      : !QFile::exists(p)           ? "gone"
+                      : readFile(p).startsWith('1') ? "on"
+                                                    : "off");
+            return s.join(' ');
         };
         QStringList states;
         b.clock.onPause = [&](int) {
             states << state();
-            if (seen.endsWith(QLatin1String("-x")) && states.size() == 1) { // both gone while off
+            if (goneWhileOff && states.size() == 1) {
                 QFile::remove(switches.first());
                 QDir().mkpath(switches.first());
-                QFile::remove(switches.last()); // the first failure is the one logged
+                QFile::remove(switches.last());
             }
         };
         UsbRestart restart(b.dir.path(), b.clock, b.log);
-        QCOMPARE(restart.RestartAdapter(), error == 0);
-        QCOMPARE((states << state()).join(QLatin1Char(' ')).trimmed(), seen);
-        QCOMPARE(b.logLines().join(""),
-                 error ? QStringLiteral("usbrestart error: %1").arg(error) : QString());
+        QFETCH(QString, logged);
+        QCOMPARE(restart.RestartAdapter(), logged.isEmpty());
+        QTEST(states << state(), "switches");
+        QCOMPARE(b.logLines().join(""), logged);
     }
-
     // Sorted by name with numbers by value, without duplicates; the adapter's by their USB ids.
     void portList() {
         FakePortEnumerator e;

@@ -12,60 +12,77 @@ using namespace velinor;
 using namespace velinor::fakes;
 
 using Parts = QList<AdapterModel::Part>;
+Q_DECLARE_METATYPE(Entries)
+using Boxes = QList<QPair<QString, PromptIcon>>; // the message boxes shown, in order
 
 class TestScan : public QObject {
     Q_OBJECT
 private slots:
     void netsearch_data() {
         QTest::addColumn<Parts>("reply"); // the scan's reply, in parts due ms after the command
-        QTest::addColumn<QStringList>("rows"); // SSIDs as listed
-        QTest::addColumn<QString>("message");  // catalogue id and icon letter
-        QTest::addColumn<int>("reads");        // after the scan command
-        QTest::addColumn<QString>("pick");     // with OK: the form afterwards; empty: Cancel
+        QTest::addColumn<QStringList>("rows");   // SSIDs as listed
+        QTest::addColumn<QStringList>("logged"); // the log: each network as the adapter sent it
+        QTest::addColumn<Boxes>("messages");
+        QTest::addColumn<int>("reads");     // after the scan command
+        QTest::addColumn<QString>("pick");  // the SSID chosen with OK; empty: Cancel
+        QTest::addColumn<Entries>("after"); // the form afterwards
+        QTest::addColumn<QString>("damping");
         const QStringList all = {"Corp", "harbour", "office", "Guest"}; // by damping, -39 first
-        const QByteArray full = "AT+IRP20\r\noffice,AP,00:1A:2B:3C:4D:5E,WPA2,6,62\r\n"
-                                "harbour,ADHOC,02:11:22:33:44:55,WEP128,3,48\r\n"
-                                "Guest,AP,00:1A:2B:3C:4D:60,NONE,1,71\r\n"
-                                "Corp,AP,00:1B:63:84:45:E6,WPA2_ENT,13,-39\r\nI/OK\r\n";
+        const QStringList sent = {
+            "office,AP,00:1A:2B:3C:4D:5E,WPA2,6,62", "harbour,ADHOC,02:11:22:33:44:55,WEP128,3,48",
+            "Guest,AP,00:1A:2B:3C:4D:60,NONE,1,71", "Corp,AP,00:1B:63:84:45:E6,WPA2_ENT,13,-39"};
+        const QByteArray full = "AT+IRP20\r\n" + sent.join("\r\n").toUtf8() + "\r\nI/OK\r\n";
         const QByteArray x = "AT+IRP20\r\nx,AP,m,WPA2,6,62\r\nI/";
+        const QStringList xSent = {"x,AP,m,WPA2,6,62"};
         const auto row = [](const char* name, const Parts& reply, const QStringList& rows,
-                            int reads, const QString& message = {}, const QString& pick = {}) {
-            QTest::newRow(name) << reply << rows << message << reads << pick;
+                            const QStringList& logged, int reads, const Boxes& messages = {},
+                            const QString& pick = {},
+                            const Entries& after = {.security = security::kNone},
+                            const QString& damping = {}) {
+            QTest::newRow(name) << reply << rows << logged << messages << reads << pick << after
+                                << damping;
         };
-        row("pick ad hoc", {{3000, full}}, all, 2, "",
-            "harbour|2|passphrase1|3|0|1|alice|CORP|pw|/dev/ttyACM0|48 db");
-        row("pick enterprise", {{3000, full}}, all, 2, "",
-            "Corp|6|passphrase1|13|1|0|alice|CORP|pw|/dev/ttyACM0|-39 db");
-        row("cancel", {{3000, full}}, all, 2);
-        row("no networks", {{3000, "AT+IRP20\r\nI/OK\r\n"}}, {}, 2, "523i");
-        row("error", {{3000, "AT+IRP20\r\nI/ERROR\r\n"}}, {}, 2, "524e");
-        row("20000 bytes of garbage, no answer", {{0, garbageBytes(9, 20000)}}, {}, 20, "525e");
+        // A pick keeps the key typed before.
+        row("pick ad hoc", {{3000, full}}, all, sent, 2, {}, "harbour",
+            {.ssid = "harbour",
+             .channel = "3",
+             .security = security::kWep128,
+             .accessPoint = false,
+             .adHoc = true},
+            "48 db");
+        row("pick enterprise", {{3000, full}}, all, sent, 2, {}, "Corp",
+            {.ssid = "Corp", .channel = "13", .security = security::kWpa2Enterprise}, "-39 db");
+        row("cancel keeps the form", {{3000, full}}, all, sent, 2);
+        row("no networks", {{3000, "AT+IRP20\r\nI/OK\r\n"}}, {}, {}, 2,
+            {{"No wireless networks in range", PromptIcon::Information}});
+        row("I/ERROR", {{3000, "AT+IRP20\r\nI/ERROR\r\n"}}, {}, {}, 2,
+            {{"Error occured during wireless network scan", PromptIcon::Error}});
+        row("20000 bytes of garbage, no answer", {{0, garbageBytes(9, 20000)}}, {}, {}, 20,
+            {{"Timeout occured during wireless network scan", PromptIcon::Error}});
         // Regression: a reply in several reads is put together.
-        row("answer in the last read", {{41000, full}}, all, 20);
+        row("answer in the last read", {{41000, full}}, all, sent, 20);
         row("lines cut over three reads",
-            {{4000, full.left(30)}, {6000, full.mid(30, 60)}, {8000, full.mid(90)}}, all, 4);
-        row("OK split across two reads", {{0, x}, {3000, "OK\r\n"}}, {"x"}, 2);
-        row("I/ERROR beside I/OK", {{0, x + "ERROR\r\nI/OK\r\n"}}, {"x"}, 1);
+            {{4000, full.left(30)}, {6000, full.mid(30, 60)}, {8000, full.mid(90)}}, all, sent, 4);
+        row("OK split across two reads", {{0, x}, {3000, "OK\r\n"}}, {"x"}, xSent, 2);
+        row("I/ERROR beside I/OK", {{0, x + "ERROR\r\nI/OK\r\n"}}, {"x"}, xSent, 1);
         // Regression: a reply longer than the buffer shows the networks that fit.
         QByteArray many = "AT+IRP20\r\n";
-        QStringList fit;
+        QStringList fit, fitSent;
         for (int i = 1000; many.size() < 20000; ++i) {
-            many +=
-                "net" + QByteArray::number(i) + ",AP,m,WPA2,6," + QByteArray::number(i) + "\r\n";
+            const QString line = QStringLiteral("net%1,AP,m,WPA2,6,%1").arg(i);
+            many += line.toUtf8() + "\r\n";
             if (many.size() <= ModuleLink::kBufferSize)
-                fit << "net" + QString::number(i);
+                fit << "net" + QString::number(i), fitSent << line;
         }
-        row("20000 bytes of networks", {{0, many + "I/OK\r\n"}}, fit, 4);
+        row("20000 bytes of networks", {{0, many + "I/OK\r\n"}}, fit, fitSent, 4);
     }
     void netsearch() {
         QFETCH(Parts, reply);
         QFETCH(QStringList, rows);
-        QFETCH(QString, message);
         QFETCH(QString, pick);
         FormBench b;
         b.start();
-        const Entries typed{.security = security::kNone};
-        b.enter(typed);
+        b.enter({.security = security::kNone});
         b.model.setReply(2, reply);
         QStringList listed;
         bool keyEnabled = false;
@@ -75,28 +92,45 @@ private slots:
                 listed << d.networkList()->item(r, CScanDlg::ColSsid)->text();
             if (pick.isEmpty())
                 return d.cancelButton()->click();
-            d.networkList()->selectRow(int(listed.indexOf(pick.section('|', 0, 0))));
+            d.networkList()->selectRow(int(listed.indexOf(pick)));
             d.okButton()->click();
         });
 
         QCOMPARE(listed, rows);
         QCOMPARE(keyEnabled, !rows.isEmpty());
-        QCOMPARE(b.prompts.texts(),
-                 message.isEmpty() ? QStringList()
-                                   : QStringList{UiText(message.chopped(1).toInt(), kEnglish)});
-        QCOMPARE(b.prompts.icons(), message.right(1));
+        QTEST(b.prompts.shown, "messages");
         QCOMPARE(b.model.transcript(), (QList<QByteArray>{"AT+IBDRF?\r", "AT+IRP20\r"}));
         QTEST(b.sim.readCount() - 1, "reads"); // the probe reads once
         QVERIFY(b.portClosed());
-        // Regression: Cancel keeps the security type, a pick keeps the key typed before.
+        QFETCH(Entries, after);
+        QCOMPARE(b.shown().text(), after.text());
         const auto* damping = qobject_cast<QLabel*>(b.dlg->control(CSetupDlg::IDC_DAMPING));
-        QCOMPARE(b.shown().text() + '|' + damping->text(),
-                 pick.isEmpty() ? typed.text() + '|' : pick);
+        QTEST(damping->text(), "damping");
         QCOMPARE(b.dlg->control(CSetupDlg::IDC_DAMPING_LABEL)->isVisible(), !pick.isEmpty());
-        // Each network found is logged as the adapter sent it.
-        QCOMPARE(b.logLines().size(), rows.size());
+        QTEST(b.logLines(), "logged");
     }
 
+    // A network chosen from the list puts its damping into the configuration record.
+    void dampingInTheRecord_data() {
+        QTest::addColumn<int>("language"); // the item chosen in the language list
+        QTest::addColumn<QString>("line");
+        QTest::newRow("English") << 1 << "Damping: 71 db";
+        QTest::newRow("German") << 0 << "Dämpfung: 71 db";
+    }
+    void dampingInTheRecord() {
+        QFETCH(int, language);
+        FormBench b;
+        b.start();
+        b.choose(CSetupDlg::IDC_LANGUAGE, language);
+        b.model.setReply(2, {{3000, "AT+IRP20\r\nGuest,AP,m,NONE,1,71\r\nI/OK\r\n"}});
+        b.netsearch([](CScanDlg& d) {
+            d.networkList()->selectRow(0);
+            d.okButton()->click();
+        });
+        b.click(CSetupDlg::IDC_CONFIGURE);
+        const QStringList lines = b.logLines();
+        QTEST(lines.value(lines.size() - 2), "line"); // before the success line
+    }
     void parse_data() {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QStringList>("expected"); // ssid|AP or ADHOC|mac|security|channel|damping
@@ -114,8 +148,8 @@ private slots:
         QTest::newRow("ad hoc named AP")
             << reply({"MAPLE-AP,ADHOC,02:11:22:33:44:55,WEP,11,-48"})
             << QStringList{"MAPLE-AP|ADHOC|02:11:22:33:44:55|1|11|-48"};
-        QTest::newRow("no echo") << QByteArray("a,AP,m,WPA,6, \t+7x\r\nI/OK")
-                                 << QStringList{"a|AP|m|3|6|7"};
+        QTest::newRow("no echo; blanks and a sign before the damping")
+            << QByteArray("a,AP,m,WPA,6, \t\v\f+7x\r\nI/OK") << QStringList{"a|AP|m|3|6|7"};
         QTest::newRow("empty first line, no echo")
             << QByteArray("\nx,AP,m,WPA,6,9\r\nI/OK") << QStringList{"x|AP|m|3|6|9"};
         QTest::newRow("empty first line before the echo")
