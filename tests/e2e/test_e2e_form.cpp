@@ -30,7 +30,16 @@ public:
     }
 };
 
+struct Entry {
+    QString ssid = {};
+    int security = security::kNone;
+    QString key = {}, channel = {};
+    bool accessPoint = false;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Entry)
 
 class TestE2eForm : public QObject {
     Q_OBJECT
@@ -48,51 +57,45 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(b.dlg.get()));
     }
 
-    // What the user enters (nothing when ssid is null), the button, then the form, the
-    // adapter's commands and the messages.
+    // What the user enters (nothing when ssid is null), the button, then the form
+    // ("SSID|type|channel|access point"), the adapter's commands and the messages.
     void commands_data() {
-        QTest::addColumn<QString>("ssid");
-        QTest::addColumn<int>("security");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("channel");
-        QTest::addColumn<bool>("accessPoint");
+        QTest::addColumn<Entry>("entry");
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("form");
         QTest::addColumn<QByteArray>("commands");
         QTest::addColumn<QString>("messages");
         QTest::newRow("Configure")
-            << "velinor-e2e" << security::kWpa2 << "correct horse battery"
-            << "11" << true << int(CSetupDlg::IDC_CONFIGURE) << "velinor-e2e|WPA2|11|1"
+            << Entry{.ssid = "velinor-e2e",
+                     .security = security::kWpa2,
+                     .key = "correct horse battery",
+                     .channel = "11",
+                     .accessPoint = true}
+            << int(CSetupDlg::IDC_CONFIGURE) << "velinor-e2e|WPA2|11|1"
             << QByteArray("AT+IBDRF?\rAT+IFD\rAT+IHIF=4\rAT+IBDRF=9\rAT+IWLSI=velinor-e2e\r"
                           "AT+IWST0=4\rAT+IWLCH=11\rAT+IWPP0=correct horse battery\rAT+IBRM=2\r"
                           "AT+IDOWN\r")
             << "Settings saved on wireless product";
         // Other values in the form, so that only the adapter can bring them back.
-        QTest::newRow("Read out") << "something else" << security::kNone << ""
-                                  << "" << false << int(CSetupDlg::IDC_READ_OUT)
+        QTest::newRow("Read out") << Entry{.ssid = "something else"} << int(CSetupDlg::IDC_READ_OUT)
                                   << "velinor-e2e|WPA2|11|1"
                                   << QByteArray(
                                          "AT+IBDRF?\rAT+IWLSI?\rAT+IWST0?\rAT+IWLCH?\rAT+IWLSI?\r")
                                   << "";
         // The list by damping; the user picks the second network.
         QTest::newRow("Netsearch")
-            << QString() << security::kNone << ""
-            << "" << false << int(CSetupDlg::IDC_NETSEARCH) << "harbour|WEP128|3|0"
+            << Entry{} << int(CSetupDlg::IDC_NETSEARCH) << "harbour|WEP128|3|0"
             << QByteArray("AT+IBDRF?\rAT+IRP20\r") << "";
     }
     void commands() {
-        QFETCH(QString, ssid);
-        QFETCH(int, security);
-        QFETCH(QString, key);
-        QFETCH(QString, channel);
-        QFETCH(bool, accessPoint);
+        QFETCH(Entry, entry);
         QFETCH(int, button);
-        if (!ssid.isNull()) {
-            b.type(CSetupDlg::IDC_SSID, ssid);
-            b.chooseSecurity(security);
-            b.type(CSetupDlg::IDC_KEY, key);
-            b.type(CSetupDlg::IDC_CHANNEL, channel);
-            b.click(accessPoint ? CSetupDlg::IDC_ACCESS_POINT : CSetupDlg::IDC_AD_HOC);
+        if (!entry.ssid.isNull()) {
+            b.type(CSetupDlg::IDC_SSID, entry.ssid);
+            b.chooseSecurity(entry.security);
+            b.type(CSetupDlg::IDC_KEY, entry.key);
+            b.type(CSetupDlg::IDC_CHANNEL, entry.channel);
+            b.click(entry.accessPoint ? CSetupDlg::IDC_ACCESS_POINT : CSetupDlg::IDC_AD_HOC);
         }
         b.transcript(true);
         b.prompts.shown.clear();

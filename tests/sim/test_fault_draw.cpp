@@ -8,8 +8,6 @@
 using namespace velinor;
 using Kind = DrawnFault::Kind;
 
-Q_DECLARE_METATYPE(DrawnFault)
-
 namespace {
 
 QList<QByteArray> draws(quint64 seed, int count) {
@@ -20,32 +18,27 @@ QList<QByteArray> draws(quint64 seed, int count) {
     return lines;
 }
 
-DrawnFault fault(Kind kind, const QByteArray& command = {}, int ms = 0, int count = 0) {
-    DrawnFault f;
-    f.kind = kind;
-    f.command = command;
-    f.ms = ms;
-    f.count = count;
-    return f;
-}
+// One command asked, then the reply after a wait.
+struct Applied {
+    DrawnFault before = {}, drawn = {};
+    int waitMs = 0;
+    QByteArray reply = {};
+    bool vanished = false;
+};
 
 } // namespace
+
+Q_DECLARE_METATYPE(Applied)
 
 class TestFaultDraw : public QObject {
     Q_OBJECT
 private slots:
-    void sameSeedSameFaults_data() {
-        QTest::addColumn<quint64>("seed");
-        QTest::addColumn<quint64>("otherSeed");
-        QTest::newRow("seed 0 repeats, seed 1 differs") << quint64(0) << quint64(1);
-        QTest::newRow("seed 42 repeats, seed 43 differs") << quint64(42) << quint64(43);
-        QTest::newRow("largest seed repeats, seed 0 differs") << ~quint64(0) << quint64(0);
-    }
     void sameSeedSameFaults() {
-        QFETCH(quint64, seed);
-        QFETCH(quint64, otherSeed);
-        QCOMPARE(draws(seed, 200), draws(seed, 200));
-        QVERIFY(draws(seed, 200) != draws(otherSeed, 200));
+        for (const auto& [seed, otherSeed] :
+             {std::pair<quint64, quint64>{0, 1}, {42, 43}, {~quint64(0), 0}}) {
+            QCOMPARE(draws(seed, 200), draws(seed, 200));
+            QVERIFY(draws(seed, 200) != draws(otherSeed, 200));
+        }
     }
 
     void everyKindReachable_data() {
@@ -86,46 +79,33 @@ private slots:
     }
 
     void appliedAlone_data() {
-        QTest::addColumn<DrawnFault>("before");
-        QTest::addColumn<DrawnFault>("drawn");
-        QTest::addColumn<int>("waitMs");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<bool>("vanished");
-        const DrawnFault silent = fault(Kind::Silent, "AT+IWLSI");
+        QTest::addColumn<Applied>("applied");
+        const DrawnFault silent{Kind::Silent, "AT+IWLSI"}, late{Kind::Late, "AT+IWLSI", 1800};
         const QByteArray ok = "AT+IWLSI?\r\nvelinor\r\nI/OK\r\n";
-        QTest::newRow("silence keeps the reply back")
-            << fault(Kind::None) << silent << 5000 << QByteArray() << false;
+        QTest::newRow("silence keeps the reply back") << Applied{.drawn = silent, .waitMs = 5000};
         QTest::newRow("I/ERROR answers the command")
-            << fault(Kind::None) << fault(Kind::Error, "AT+IWLSI") << 0
-            << QByteArray("AT+IWLSI?\r\nI/ERROR\r\n") << false;
+            << Applied{.drawn = {Kind::Error, "AT+IWLSI"}, .reply = "AT+IWLSI?\r\nI/ERROR\r\n"};
         QTest::newRow("late reply not there before its time")
-            << fault(Kind::None) << fault(Kind::Late, "AT+IWLSI", 1800) << 1799 << QByteArray()
-            << false;
+            << Applied{.drawn = late, .waitMs = 1799};
         QTest::newRow("late reply there at its time")
-            << fault(Kind::None) << fault(Kind::Late, "AT+IWLSI", 1800) << 1800 << ok << false;
+            << Applied{.drawn = late, .waitMs = 1800, .reply = ok};
         QTest::newRow("split reply whole after its gaps")
-            << fault(Kind::None) << fault(Kind::Split, {}, 40, 3) << 80 << ok << false;
-        QTest::newRow("the next draw clears the silence")
-            << silent << fault(Kind::None) << 0 << ok << false;
-        QTest::newRow("the next draw clears a delay")
-            << fault(Kind::Late, "AT+IWLSI", 1800) << fault(Kind::None) << 0 << ok << false;
+            << Applied{.drawn = {Kind::Split, {}, 40, 3}, .waitMs = 80, .reply = ok};
+        QTest::newRow("the next draw clears the silence") << Applied{.before = silent, .reply = ok};
+        QTest::newRow("the next draw clears a delay") << Applied{.before = late, .reply = ok};
         QTest::newRow("vanishing after no command: gone at once")
-            << fault(Kind::None) << fault(Kind::Vanish, {}, 0, 0) << 5000 << QByteArray() << true;
+            << Applied{.drawn = {Kind::Vanish, {}}, .waitMs = 5000, .vanished = true};
     }
     void appliedAlone() {
-        QFETCH(DrawnFault, before);
-        QFETCH(DrawnFault, drawn);
-        QFETCH(int, waitMs);
-        QFETCH(QByteArray, reply);
-        QFETCH(bool, vanished);
+        QFETCH(Applied, applied);
         ManualClock clock;
         AdapterModel model(clock);
-        before.applyTo(model);
-        drawn.applyTo(model);
+        applied.before.applyTo(model);
+        applied.drawn.applyTo(model);
         model.receive("AT+IWLSI?\r");
-        clock.pause(waitMs);
-        QCOMPARE(model.takeOutput(1024), reply);
-        QCOMPARE(model.vanished(), vanished);
+        clock.pause(applied.waitMs);
+        QCOMPARE(model.takeOutput(1024), applied.reply);
+        QCOMPARE(model.vanished(), applied.vanished);
     }
 };
 
