@@ -1,135 +1,36 @@
 // velinor-cli from the command line to the exit code, the output, the log and the adapter's
-// settings, on simulated adapters in virtual time; the secrets come from fake files, stdin and
-// terminal.
-#include "cli/cli_options.h"
-#include "cli/cli_runner.h"
-#include "cli/console_output.h"
+// settings, on a simulated adapter on port "P" (any other port is absent) in virtual time.
 #include "cli/headless_form.h"
-#include "cli/secrets.h"
-#include "fakes.h"
-
-#include <QJsonDocument>
-#include <QRegularExpression>
-#include <QTest>
-
-#include <list>
-#include <mutex>
+#include "cli_bench.h"
 
 using namespace velinor;
 using namespace velinor::cli;
-using Settings = QMap<QByteArray, QByteArray>;
 
 namespace {
 
-class FakeSecretInput : public SecretInput {
-public:
-    QString typed; // null: standard input is no terminal; else what the user types there
-    bool stdinIsTerminal() const override { return !typed.isNull(); }
-    bool readStdinLine(QString& line) override {
-        line = FirstLine("0123456789abcdef0123456789\r\nmore");
-        return true;
-    }
-    bool askHidden(const QString&, QString& answer) override {
-        answer = typed;
-        return true;
-    }
-    bool readFileLine(const QString& path, QString& line, QString& error) override {
-        static const QHash<QString, QByteArray> files = {{"/wep", "0123456789\n"},
-                                                         {"/wpa", "passphrase1\r\nsecond"},
-                                                         {"/pw", "secret\n"},
-                                                         {"/blank", "\npassphrase1"}};
-        error = path + QStringLiteral(": No such file or directory");
-        line = FirstLine(files.value(path));
-        return files.contains(path);
-    }
+struct Run {
+    QString args; // starting with an option: run as "configure --port P --ssid office ..."
+    Adapter adapter = {};
+    int code = kExitOk;
+    QString out = {};
+    QString err = {};      // in any line order
+    Settings running = {}; // the adapter's afterwards, of these names
+    QString typed = {};    // at the terminal; null: standard input is no terminal
+    bool errIsTerminal = false;
 };
-
-// The adapter on port "P" (any other port is absent).
-struct Adapter {
-    Settings stored = {};            // before
-    QList<QByteArray> networks = {}; // that its scan finds
-    QByteArray refused = {};         // the command it answers with I/ERROR
-    QByteArray unanswered = {};      // the command it never answers
-};
-
-// What a standard stream in a temporary file has received.
-QString received(FILE* file) {
-    std::rewind(file);
-    QFile read;
-    return read.open(file, QIODevice::ReadOnly) ? QString::fromUtf8(read.readAll()) : QString();
-}
 
 } // namespace
 
-Q_DECLARE_METATYPE(Adapter)
+Q_DECLARE_METATYPE(Run)
 
 class TestCliOptions : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    const QString m_log = m_dir.filePath("log.txt");
-    const QString m_usb = m_dir.filePath("sys/bus/usb/devices/1-2/");
-
-    struct Result {
-        int code;
-        QString out, err; // the JSON compacted; the lines of err sorted
-        Settings running; // the last adapter's, of the names asked for
-    };
-    // velinor-cli on these arguments, in English unless --lang says otherwise.
-    Result runCli(const QString& commandLine, const Adapter& a = {}, const QString& typed = {},
-                  bool errIsTerminal = false, const QList<QByteArray>& asked = {}) {
-        QStringList args = commandLine.split(u' ');
-        args.replaceInStrings(QRegularExpression("^-q$"), "--quiet");
-        const ParseResult parsed = ParseArguments(args, QStringLiteral("en_GB.UTF-8"));
-        [&] { QCOMPARE(parsed.error, QString()); }();
-        FakeSecretInput input;
-        input.typed = typed;
-        QString key = "stale", password = "stale", error;
-        [&] { QVERIFY(ReadSecrets(parsed.options, input, key, password, error)); }();
-        // Each piece of work makes its clock, then its port: on an adapter of its own.
-        std::mutex mutex;
-        std::list<AdapterModel> adapters;
-        static thread_local AdapterModel* adapter = nullptr;
-        static thread_local Clock* clock = nullptr;
-        auto makeClock = [&] {
-            auto made = std::make_unique<ManualClock>();
-            const std::lock_guard lock(mutex);
-            adapter = &adapters.emplace_back(*made);
-            clock = made.get();
-            for (auto [name, value] : a.stored.asKeyValueRange())
-                adapter->setStored(name, value);
-            if (!a.networks.isEmpty())
-                adapter->setNetworks(a.networks);
-            if (!a.refused.isEmpty())
-                adapter->setFault(a.refused, AdapterModel::Fault::Error);
-            if (!a.unanswered.isEmpty())
-                adapter->setFault(a.unanswered, AdapterModel::Fault::Silent);
-            return made;
-        };
-        fakes::FakePortEnumerator ports;
-        ports.addAdapter("/dev/ttyACM10");
-        ports.addPlain("/dev/ttyS0");
-        ports.addAdapter("/dev/ttyACM2");
-        ports.addUsb("/dev/ttyUSB0", 0x0403, 0x6001);
-        const std::unique_ptr<FILE, int (*)(FILE*)> out(std::tmpfile(), std::fclose),
-            err(std::tmpfile(), std::fclose);
-        ConsoleOutput console(out.get(), err.get(), errIsTerminal, !parsed.options.quiet);
-        Environment env{ports,
-                        [] { return std::make_unique<SimSerialPort>(*adapter, *clock, "P"); },
-                        makeClock, m_dir.filePath("sys"), console};
-        Result r{RunCommand(parsed.options, key, password, env), received(out.get()), {}, {}};
-        if (r.out.startsWith(u'{'))
-            r.out = QJsonDocument::fromJson(r.out.toUtf8()).toJson(QJsonDocument::Compact);
-        QStringList lines = received(err.get()).split(u'\n', Qt::SkipEmptyParts);
-        lines.sort();
-        r.err = lines.join(u'\n');
-        for (const QByteArray& name : asked)
-            r.running[name] = adapters.back().running(name);
-        return r;
-    }
+    CliBench m_bench;
+    const QString m_usb = m_bench.dir.filePath("sys/bus/usb/devices/1-2/");
 
 private slots:
     void initTestCase() {
-        QVERIFY(fakes::writeFile(m_dir.filePath("ca.pem"),
+        QVERIFY(fakes::writeFile(m_bench.dir.filePath("ca.pem"),
                                  "-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n"));
         // A USB device of the adapter's type, which a restart would switch off and on.
         QVERIFY(QDir().mkpath(m_usb));
@@ -138,172 +39,193 @@ private slots:
         QVERIFY(fakes::writeFile(m_usb + "authorized", "1"));
     }
 
-    // Arguments starting with an option are run as "configure --port P --ssid office ...".
     void run_data() {
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<Adapter>("adapter");
-        QTest::addColumn<ExitCode>("code");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err"); // in any line order
-        QTest::addColumn<Settings>("running");
-        QTest::addColumn<QString>("typed"); // null: standard input is no terminal
-        QTest::addColumn<bool>("errIsTerminal");
-        auto row = [](const char* name, const QString& args, const Adapter& adapter, ExitCode code,
-                      const QString& out, const QString& err, const Settings& running = {},
-                      const QString& typed = {}, bool errIsTerminal = false) {
-            QTest::newRow(name) << args << adapter << code << out << err << running << typed
-                                << errIsTerminal;
-        };
+        QTest::addColumn<Run>("run");
+        auto row = [](const char* name, const Run& run) { QTest::newRow(name) << run; };
         const QString ok = "P: ok\n", saved = "Settings saved on wireless product\n";
-        const QString ca = m_dir.filePath("ca.pem");
-        row("NONE access point on channel 6", "-q --access-point --security NONE --channel 6", {},
-            kExitOk, ok, saved, {{"WLSI", "office"}, {"WST0", "0"}, {"WLCH", "6"}});
-        row("German: saved", "-q --access-point --security NONE --channel 6 --lang de", {}, kExitOk,
-            ok, "Einstellungen wurden auf dem WLAN-Produkt gespeichert");
+        const QString ca = m_bench.dir.filePath("ca.pem");
+        row("NONE access point on channel 6",
+            {.args = "-q --access-point --security NONE --channel 6",
+             .out = ok,
+             .err = saved,
+             .running = {{"WLSI", "office"}, {"WST0", "0"}, {"WLCH", "6"}}});
         row("WEP ad hoc, key file: the SSID gets the ad hoc mark",
-            "-q --ad-hoc --security WEP --channel 1 --key-file /wep", {}, kExitOk, ok, saved,
-            {{"WLSI", "!office"}, {"WST0", "1"}, {"WLCH", "1"}, {"WKY0", "0123456789"}});
-        row("WEP128 key, first line of stdin",
-            "-q --ad-hoc --security=WEP128 --channel=11 --key-stdin", {}, kExitOk, ok, saved,
-            {{"WST0", "2"}, {"WKY0", "0123456789abcdef0123456789"}});
+            {.args = "-q --ad-hoc --security WEP --channel=1 --key-file /wep",
+             .out = ok,
+             .err = saved,
+             .running = {
+                 {"WLSI", "!office"}, {"WST0", "1"}, {"WLCH", "1"}, {"WKY0", "0123456789"}}});
         row("--key-stdin on a terminal asks; access point without channel",
-            "-q --access-point --security WPA --key-stdin", {}, kExitOk, ok,
-            "Channel invalid\n" + saved, {{"WST0", "3"}, {"WLCH", ""}, {"WPP0", "typed-key"}},
-            "typed-key");
-        row("no key named: asked at the terminal", "-q --access-point --security WPA --channel 3",
-            {}, kExitOk, ok, saved, {{"WST0", "3"}, {"WPP0", "typed-key"}}, "typed-key");
+            {.args = "-q --access-point --security WPA --key-stdin",
+             .out = ok,
+             .err = "Channel invalid\n" + saved,
+             .running = {{"WST0", "3"}, {"WLCH", ""}, {"WPP0", "typed-key"}},
+             .typed = "typed-key"});
+        row("no key named: asked at the terminal",
+            {.args = "-q --access-point --security WPA --channel 3",
+             .out = ok,
+             .err = saved,
+             .running = {{"WST0", "3"}, {"WPP0", "typed-key"}},
+             .typed = "typed-key"});
         row("progress: a line per step when standard error is no terminal",
-            "--access-point --security wpa2 --channel 6 --key-file /wpa", {}, kExitOk, ok,
-            "P: 0/10\nP: 1/10\nP: 2/10\nP: 3/10\nP: 4/10\nP: 5/10\nP: 6/10\nP: 7/10\nP: 8/10\n"
-            "P: 9/10\nP: 10/10\n" +
-                saved,
-            {{"WST0", "4"}, {"WPP0", "passphrase1"}});
+            {.args = "--access-point --security wpa2 --channel 6 --key-file /wpa",
+             .out = ok,
+             .err = "P: 0/10\nP: 1/10\nP: 2/10\nP: 3/10\nP: 4/10\nP: 5/10\nP: 6/10\nP: 7/10\n"
+                    "P: 8/10\nP: 9/10\nP: 10/10\n" +
+                    saved,
+             .running = {{"WST0", "4"}, {"WPP0", "passphrase1"}}});
         row("WPA-ENTERPRISE: domain\\user",
-            "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp --password-file "
-            "/pw --certificate " +
-                ca + " --channel 6",
-            {}, kExitOk, ok, saved, {{"WST0", "5"}, {"EUSN", "corp\\anna"}});
+            {.args = "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp "
+                     "--password-file /pw --certificate " +
+                     ca + " --channel 6",
+             .out = ok,
+             .err = saved,
+             .running = {{"WST0", "5"}, {"EUSN", "corp\\anna"}}});
         const QString wpa2Enterprise =
             "-q --access-point --security WPA2-ENTERPRISE --user anna --channel 6 --certificate " +
             ca;
-        row("WPA2-ENTERPRISE, password from stdin", wpa2Enterprise + " --password-stdin", {},
-            kExitOk, ok, saved, {{"WST0", "6"}, {"EUSN", "anna"}});
-        row("WPA2-ENTERPRISE, no password and no terminal: refused", wpa2Enterprise, {},
-            kExitRefused, "", "Password is empty");
-        row("WPA2-ENTERPRISE, password asked at the terminal", wpa2Enterprise, {}, kExitOk, ok,
-            saved, {{"WST0", "6"}, {"EUSN", "anna"}}, "typed");
+        row("WPA2-ENTERPRISE, password from stdin", {.args = wpa2Enterprise + " --password-stdin",
+                                                     .out = ok,
+                                                     .err = saved,
+                                                     .running = {{"WST0", "6"}, {"EUSN", "anna"}}});
+        row("WPA2-ENTERPRISE, no password and no terminal: refused",
+            {.args = wpa2Enterprise, .code = kExitRefused, .err = "Password is empty"});
+        row("WPA2-ENTERPRISE, password asked at the terminal",
+            {.args = wpa2Enterprise,
+             .out = ok,
+             .err = saved,
+             .running = {{"WST0", "6"}, {"EUSN", "anna"}},
+             .typed = "typed"});
         const QString goneCertificate = "-q --access-point --security WPA-ENTERPRISE --user anna "
                                         "--password-file /pw --certificate /gone --channel 6";
-        row("unreadable certificate", goneCertificate, {}, kExitRefused, "",
-            "/gone: cannot be read\nNo valid certificate detected");
-        row("German: unreadable certificate", goneCertificate + " --lang de", {}, kExitRefused, "",
-            "/gone: nicht lesbar\nEs wurde kein gültiges Zertifikat ausgewählt");
+        row("unreadable certificate",
+            {.args = goneCertificate,
+             .code = kExitRefused,
+             .err = "/gone: cannot be read\nNo valid certificate detected"});
+        row("German: unreadable certificate",
+            {.args = goneCertificate + " --lang de",
+             .code = kExitRefused,
+             .err = "/gone: nicht lesbar\nEs wurde kein gültiges Zertifikat ausgewählt"});
         row("key file with an empty first line: refused",
-            "-q --access-point --security WPA2 --channel 6 --key-file /blank", {}, kExitRefused, "",
-            "A WPA key must have 8-63 characters");
-        row("SSID over 32 bytes: refused",
-            "configure --port P --ssid " + QString(33, u's') + " -q --access-point --security NONE",
-            {}, kExitRefused, "", "Please enter no more than 32 bytes (UTF-8; ä takes two).");
-        row("SSID refused by the adapter", "-q --access-point --security NONE --channel 6",
-            {.refused = "AT+IWLSI"}, kExitRefused, "P: Error occurred while set SSID\n",
-            "Error occurred while set SSID");
+            {.args = "-q --access-point --security WPA2 --channel 6 --key-file /blank",
+             .code = kExitRefused,
+             .err = "A WPA key must have 8-63 characters"});
+        row("SSID refused by the adapter", {.args = "-q --access-point --security NONE --channel 6",
+                                            .adapter = {.refused = "AT+IWLSI"},
+                                            .code = kExitRefused,
+                                            .out = "P: Error occurred while set SSID\n",
+                                            .err = "Error occurred while set SSID"});
         row("progress bar on a terminal, cleared for a message",
-            "--access-point --security NONE --channel 6", {.unanswered = "AT+IWLCH"}, kExitRefused,
-            "P: Error occurred while set channel\n",
-            "\rP [                    ]   0%  \rP [##                  ]  11%  "
-            "\rP [####                ]  22%  \rP [######              ]  33%  "
-            "\rP [########            ]  44%  \rP [###########         ]  55%  "
-            "\rP [#############       ]  66%  \rP [###############     ]  77%  "
-            "\r\033[KError occurred while set channel\n\rP [###############     ]  77%  \r\033[K",
-            {}, {}, true);
+            {.args = "--access-point --security NONE --channel 6",
+             .adapter = {.unanswered = "AT+IWLCH"},
+             .code = kExitRefused,
+             .out = "P: Error occurred while set channel\n",
+             .err = "\rP [                    ]   0%  \rP [##                  ]  11%  "
+                    "\rP [####                ]  22%  \rP [######              ]  33%  "
+                    "\rP [########            ]  44%  \rP [###########         ]  55%  "
+                    "\rP [#############       ]  66%  \rP [###############     ]  77%  "
+                    "\r\033[KError occurred while set channel\n"
+                    "\rP [###############     ]  77%  \r\033[K",
+             .errIsTerminal = true});
         const QString twoPorts =
             "configure --port P --port /dev/gone --ssid x --ad-hoc --security NONE --channel 1";
-        row("two ports, one absent: each line names its port", twoPorts, {}, kExitNoPort,
-            "P: ok\n/dev/gone: Error occured on /dev/gone\n",
-            "P: 0/9\nP: 1/9\nP: 2/9\nP: 3/9\nP: 4/9\nP: 5/9\nP: 6/9\nP: 7/9\nP: 8/9\nP: 9/9\n"
-            "P: Settings saved on wireless product\n/dev/gone: 0/9\n"
-            "/dev/gone: Error occured on /dev/gone");
-        row("two ports --json, one absent", twoPorts + " --json -q", {}, kExitNoPort,
-            R"({"ports":[{"code":0,"message":"","port":"P","result":"ok"},{"code":3,)"
-            R"("message":"Error occured on /dev/gone","port":"/dev/gone","result":"failed"}]})",
-            "/dev/gone: Error occured on /dev/gone\nP: Settings saved on wireless product");
+        row("two ports, one absent: each line names its port",
+            {.args = twoPorts,
+             .code = kExitNoPort,
+             .out = "P: ok\n/dev/gone: Error occured on /dev/gone\n",
+             .err = "P: 0/9\nP: 1/9\nP: 2/9\nP: 3/9\nP: 4/9\nP: 5/9\nP: 6/9\nP: 7/9\nP: 8/9\n"
+                    "P: 9/9\nP: Settings saved on wireless product\n/dev/gone: 0/9\n"
+                    "/dev/gone: Error occured on /dev/gone"});
+        row("two ports --json, one absent",
+            {.args = twoPorts + " --json -q",
+             .code = kExitNoPort,
+             .out = R"({"ports":[{"code":0,"message":"","port":"P","result":"ok"},{"code":3,)"
+                    R"("message":"Error occured on /dev/gone","port":"/dev/gone",)"
+                    R"("result":"failed"}]})",
+             .err =
+                 "/dev/gone: Error occured on /dev/gone\nP: Settings saved on wireless product"});
         row("configure --json, refused by the adapter",
-            "-q --json --access-point --security NONE --channel 6", {.refused = "AT+IWLSI"},
-            kExitRefused,
-            R"({"ports":[{"code":1,"message":"Error occurred while set SSID","port":"P",)"
-            R"("result":"failed"}]})",
-            "Error occurred while set SSID");
+            {.args = "-q --json --access-point --security NONE --channel 6",
+             .adapter = {.refused = "AT+IWLSI"},
+             .code = kExitRefused,
+             .out = R"({"ports":[{"code":1,"message":"Error occurred while set SSID",)"
+                    R"("port":"P","result":"failed"}]})",
+             .err = "Error occurred while set SSID"});
         // The system reports /dev/ttyACM10, /dev/ttyS0, /dev/ttyACM2, /dev/ttyUSB0.
-        row("ports: the adapters' ports in number order", "ports", {}, kExitOk,
-            "/dev/ttyACM2\n/dev/ttyACM10\n", "");
-        row("ports --json", "ports --json", {}, kExitOk,
-            R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},)"
-            R"({"port":"/dev/ttyACM10","usbId":"7c5e:0003"}]})",
-            "");
-        row("ports --all: every port, with its USB id where known", "ports --all", {}, kExitOk,
-            "/dev/ttyACM2 7c5e:0003\n/dev/ttyACM10 7c5e:0003\n/dev/ttyS0\n/dev/ttyUSB0 0403:6001\n",
-            "");
-        row("ports --all --json", "ports --all --json", {}, kExitOk,
-            R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},{"port":"/dev/ttyACM10",)"
-            R"("usbId":"7c5e:0003"},{"port":"/dev/ttyS0","usbId":null},{"port":"/dev/ttyUSB0",)"
-            R"("usbId":"0403:6001"}]})",
-            "");
+        row("ports: the adapters' ports in number order",
+            {.args = "ports", .out = "/dev/ttyACM2\n/dev/ttyACM10\n"});
+        row("ports --json", {.args = "ports --json",
+                             .out = R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},)"
+                                    R"({"port":"/dev/ttyACM10","usbId":"7c5e:0003"}]})"});
+        row("ports --all: every port, with its USB id where known",
+            {.args = "ports --all",
+             .out = "/dev/ttyACM2 7c5e:0003\n/dev/ttyACM10 7c5e:0003\n/dev/ttyS0\n"
+                    "/dev/ttyUSB0 0403:6001\n"});
+        row("ports --all --json",
+            {.args = "ports --all --json",
+             .out = R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},{"port":)"
+                    R"("/dev/ttyACM10","usbId":"7c5e:0003"},{"port":"/dev/ttyS0","usbId":null},)"
+                    R"({"port":"/dev/ttyUSB0","usbId":"0403:6001"}]})"});
         const Adapter adHocWep{.stored = {{"WLSI", "!lab"}, {"WST0", "1"}, {"WLCH", "11"}}};
-        row("readout", "readout --port P -q", adHocWep, kExitOk,
-            "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n", "");
-        row("German: readout", "readout --port P -q --lang de", adHocWep, kExitOk,
-            "SSID: lab\nVerschlüsselung: WEP\nKanal: 11\nZugriffsverfahren: Ad Hoc\n", "");
-        row("readout --json, with progress", "readout --port P --json", {}, kExitOk,
-            R"({"accessType":"access-point","channel":0,"port":"P","security":"NONE",)"
-            R"("ssid":"velinor"})",
-            "P: 0/5\nP: 1/5\nP: 2/5\nP: 3/5\nP: 4/5\nP: 5/5");
-        row("readout, channel unanswered: null, refused", "readout --port P --json -q",
-            {.unanswered = "AT+IWLCH"}, kExitRefused,
-            R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE",)"
-            R"("ssid":"velinor"})",
-            "");
-        row("readout, port absent", "readout --port /dev/gone", {}, kExitNoPort, "",
-            "/dev/gone: 0/5\nError occured on /dev/gone");
-        row("German: port absent", "readout --port /dev/gone -q --lang de", {}, kExitNoPort, "",
-            "Fehler beim Öffnen von /dev/gone");
+        row("readout", {.args = "readout --port P -q",
+                        .adapter = adHocWep,
+                        .out = "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n"});
+        row("German: readout",
+            {.args = "readout --port P -q --lang de",
+             .adapter = adHocWep,
+             .out = "SSID: lab\nVerschlüsselung: WEP\nKanal: 11\nZugriffsverfahren: Ad Hoc\n"});
+        row("readout --json, with progress",
+            {.args = "readout --port P --json",
+             .out = R"({"accessType":"access-point","channel":0,"port":"P","security":"NONE",)"
+                    R"("ssid":"velinor"})",
+             .err = "P: 0/5\nP: 1/5\nP: 2/5\nP: 3/5\nP: 4/5\nP: 5/5"});
+        row("readout, channel unanswered: null, refused",
+            {.args = "readout --port P --json -q",
+             .adapter = {.unanswered = "AT+IWLCH"},
+             .code = kExitRefused,
+             .out = R"({"accessType":"access-point","channel":null,"port":"P","security":)"
+                    R"("NONE","ssid":"velinor"})"});
+        row("readout, port absent", {.args = "readout --port /dev/gone",
+                                     .code = kExitNoPort,
+                                     .err = "/dev/gone: 0/5\nError occured on /dev/gone"});
         const Adapter farThenNear{.networks = {"far,AP,00:1A:2B:3C:4D:01,WPA2_ENT,6,80",
                                                "near,ADHOC,02:11:22:33:44:55,WEP,11,40"}};
-        row("scan: lowest damping first", "scan --port P -q", farThenNear, kExitOk,
-            "SSID\tAccess\tMAC-Address\tChannel\tEncryption\tDamping\n"
-            "near\tAd-hoc\t02:11:22:33:44:55\t11\tWEP\t40\n"
-            "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n",
-            "");
-        row("German: scan", "scan --port P -q --lang de", farThenNear, kExitOk,
-            "SSID\tZugang\tMAC-Adresse\tKanal\tVerschlüsselung\tDämpfung\n"
-            "near\tAd-hoc\t02:11:22:33:44:55\t11\tWEP\t40\n"
-            "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n",
-            "");
-        row("scan --json", "scan --port P --json", farThenNear, kExitOk,
-            R"({"networks":[{"accessType":"ad-hoc","channel":11,"damping":40,"mac":)"
-            R"("02:11:22:33:44:55","security":"WEP","ssid":"near"},{"accessType":)"
-            R"("access-point","channel":6,"damping":80,"mac":"00:1A:2B:3C:4D:01","security":)"
-            R"("WPA2-ENTERPRISE","ssid":"far"}],"port":"P"})",
-            "P: 1/20\nP: 2/20");
-        row("scan refused by the adapter", "scan --port P", {.refused = "AT+IRP20"}, kExitRefused,
-            "", "Error occured during wireless network scan\nP: 1/20\nP: 2/20");
+        const QString networks = "near\tAd-hoc\t02:11:22:33:44:55\t11\tWEP\t40\n"
+                                 "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n";
+        row("scan: lowest damping first",
+            {.args = "scan --port P -q",
+             .adapter = farThenNear,
+             .out = "SSID\tAccess\tMAC-Address\tChannel\tEncryption\tDamping\n" + networks});
+        row("German: scan",
+            {.args = "scan --port P -q --lang de",
+             .adapter = farThenNear,
+             .out = "SSID\tZugang\tMAC-Adresse\tKanal\tVerschlüsselung\tDämpfung\n" + networks});
+        row("scan --json",
+            {.args = "scan --port P --json",
+             .adapter = farThenNear,
+             .out = R"({"networks":[{"accessType":"ad-hoc","channel":11,"damping":40,"mac":)"
+                    R"("02:11:22:33:44:55","security":"WEP","ssid":"near"},{"accessType":)"
+                    R"("access-point","channel":6,"damping":80,"mac":"00:1A:2B:3C:4D:01",)"
+                    R"("security":"WPA2-ENTERPRISE","ssid":"far"}],"port":"P"})",
+             .err = "P: 1/20\nP: 2/20"});
+        row("scan refused by the adapter",
+            {.args = "scan --port P",
+             .adapter = {.refused = "AT+IRP20"},
+             .code = kExitRefused,
+             .err = "Error occured during wireless network scan\nP: 1/20\nP: 2/20"});
     }
     void run() {
-        QFETCH(QString, args);
-        QFETCH(QString, err);
-        QFETCH(Settings, running);
-        if (args.startsWith(u'-'))
-            args = "configure --port P --ssid office " + args;
-        QFETCH(QString, typed);
-        QFETCH(bool, errIsTerminal);
-        QFETCH(Adapter, adapter);
-        const Result r = runCli(args, adapter, typed, errIsTerminal, running.keys());
-        QFETCH(ExitCode, code);
-        QCOMPARE(r.code, code);
-        QTEST(r.out, "out");
-        QStringList wanted = err.split(u'\n', Qt::SkipEmptyParts);
-        wanted.sort();
-        QCOMPARE(r.err, wanted.join(u'\n'));
-        QCOMPARE(r.running, running);
+        QFETCH(Run, run);
+        if (run.args.startsWith(u'-'))
+            run.args = "configure --port P --ssid office " + run.args;
+        m_bench.present = {{"P", run.adapter}};
+        QCOMPARE(m_bench.run(run.args, nullptr, run.typed, run.errIsTerminal), run.code);
+        QCOMPARE(m_bench.out, run.out);
+        QCOMPARE(m_bench.err, sortedLines(run.err));
+        Settings running;
+        for (const QByteArray& name : run.running.keys())
+            running[name] = m_bench.adapters["P"]->running(name);
+        QCOMPARE(running, run.running);
     }
 
     // The --log file's records (without their time stamps): the configuration record holds the
@@ -314,7 +236,7 @@ private slots:
         QTest::newRow("WPA-ENTERPRISE configured")
             << "configure --port P --ssid office -q --access-point --security WPA-ENTERPRISE "
                "--user anna --domain corp --password-file /pw --certificate " +
-                   m_dir.filePath("ca.pem") + " --channel 6"
+                   m_bench.dir.filePath("ca.pem") + " --channel 6"
             << QStringList{"* Configuration *",
                            "Language: English",
                            "Port: P",
@@ -353,9 +275,9 @@ private slots:
     }
     void log() {
         QFETCH(QString, args);
-        QFile::remove(m_log);
-        runCli(args + " --log " + m_log);
-        QTEST(fakes::logLines(fakes::readFile(m_log)), "records");
+        m_bench.present = {{"P", {}}};
+        m_bench.run(args + " --log " + m_bench.log);
+        QTEST(fakes::logLines(fakes::readFile(m_bench.log)), "records");
     }
 
     // An absent port restarts the adapters' USB devices ("authorized" written 0, then 1), but not
@@ -373,10 +295,10 @@ private slots:
     void usbRestart() {
         QFETCH(QString, args);
         QVERIFY(fakes::writeFile(m_usb + "authorized", "-"));
-        QCOMPARE(runCli(args).code, kExitNoPort);
+        m_bench.present = {{"P", {}}};
+        QCOMPARE(m_bench.run(args), kExitNoPort);
         QTEST(fakes::readFile(m_usb + "authorized"), "authorized");
     }
-
     // Wrong usage and unreadable secrets: arguments => error; C starts a configure.
     void usage_data() {
         QTest::addColumn<QString>("args");
@@ -439,7 +361,7 @@ private slots:
         ConsoleOutput console(stdout, err.get(), false, true);
         console.startProgress({"P"});
         PortProgress(console, 0).progress(1, 1);
-        QCOMPARE(received(err.get()), "P: 1/1\n");
+        QCOMPARE(CliBench::received(err.get()), "P: 1/1\n");
     }
 
     // Showing the values selects the first type that begins with the stored text, as the form's

@@ -1,73 +1,23 @@
 // velinor-cli asked to stop while it configures, reads out or scans simulated adapters in
 // virtual time. Requests come at fixed moments of each adapter's own clock: every run is the same.
 #include "base/stop_signals.h"
-#include "cli/cli_options.h"
-#include "cli/cli_runner.h"
-#include "cli/console_output.h"
-#include "fakes.h"
+#include "cli_bench.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QTest>
 
 #include <csignal>
-#include <map>
-#include <mutex>
 
 using namespace velinor;
 using namespace velinor::cli;
 
 namespace {
 
-thread_local ManualClock* t_clock = nullptr; // of the work on this thread
-struct ThreadClock : ManualClock {
-    ThreadClock() { t_clock = this; }
-    ~ThreadClock() override { t_clock = t_clock == this ? nullptr : t_clock; }
-};
-
-// The adapters by port name, each made on the clock of the thread that opens its port.
-struct Fleet {
-    std::mutex mutex;
-    std::map<QString, std::unique_ptr<AdapterModel>> adapters;
-    QString silent;       // this port's adapter never answers the probe
-    QStringList leftOpen; // ports still open when their work ended
-};
-
-// A port that becomes its adapter's port when it is opened.
-struct FleetPort : SerialPort {
-    explicit FleetPort(Fleet& f) : fleet(f) {}
-    ~FleetPort() override {
-        const std::lock_guard lock(fleet.mutex);
-        if (isOpen())
-            fleet.leftOpen << sim->deviceName();
-    }
-    OpenStatus open(const QString& name) override {
-        const std::lock_guard lock(fleet.mutex);
-        auto& model = fleet.adapters[name];
-        model = model ? std::move(model) : std::make_unique<AdapterModel>(*t_clock);
-        if (name == fleet.silent)
-            model->setFault("AT+IBDRF", AdapterModel::Fault::Silent);
-        sim = std::make_unique<SimSerialPort>(*model, *t_clock, name);
-        return sim->open(name);
-    }
-    void close() override { sim->close(); }
-    bool isOpen() const override { return sim && sim->isOpen(); }
-    qint64 write(const QByteArray& d, int ms) override { return sim->write(d, ms); }
-    QByteArray read(qint64 max, int ms) override { return sim->read(max, ms); }
-    void discardInput() override { sim->discardInput(); }
-    bool readLineSettings(LineSettings& s) override { return sim->readLineSettings(s); }
-    bool writeLineSettings(const LineSettings& s) override { return sim->writeLineSettings(s); }
-    int lastError() const override { return sim ? sim->lastError() : 0; }
-    void clearError() override {}
-    Fleet& fleet;
-    std::unique_ptr<SimSerialPort> sim;
-};
-
 // Stopping asked for at these moments of each adapter's clock; asked off a port's thread, the
 // most that any port was told.
 struct ScheduledStop : StopRequest {
+    ScheduledStop(const QList<int>& at, int s) : atMs(at), sig(s) {}
     QList<int> atMs;
-    int sig = SIGINT;
+    int sig;
     mutable std::atomic<int> most{0};
     int level() const override {
         if (!t_clock)
@@ -80,12 +30,6 @@ struct ScheduledStop : StopRequest {
     int signal() const override { return sig; }
 };
 
-QString received(FILE* file) {
-    std::rewind(file);
-    QFile read;
-    return read.open(file, QIODevice::ReadOnly) ? QString::fromUtf8(read.readAll()) : QString();
-}
-
 const QString kFinishing = "already reset to factory defaults: its programming is being finished, "
                            "so that it is not left unconfigured (a second Ctrl+C stops at once)";
 const QString kUnchanged = "stopped before the factory reset: the adapter keeps its settings";
@@ -96,47 +40,25 @@ const QList<QByteArray> kAll{
     "AT+IBDRF?\r",       "AT+IFD\r",     "AT+IHIF=4\r",  "AT+IBDRF=9\r",
     "AT+IWLSI=office\r", "AT+IWST0=4\r", "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r",
     "AT+IBRM=2\r",       "AT+IDOWN\r"};
+const QString kConfigure =
+    "configure --ssid office --access-point --security WPA2 --channel 6 --key-file /wpa -q";
 
 } // namespace
 
 class TestCliStop : public QObject {
     Q_OBJECT
-    QTemporaryDir m_dir;
-    const QString m_log = m_dir.filePath("log");
-    Fleet m_fleet;
-    QString m_out, m_err;
+    CliBench m_bench;
 
-    // velinor-cli on these arguments (in English, quiet, with a log) against a fresh fleet.
-    int run(const QStringList& args, const QList<int>& atMs, int signal,
-            const QString& silent = {}) {
-        QFile::remove(m_log);
-        m_fleet.adapters.clear();
-        m_fleet.leftOpen.clear();
-        m_fleet.silent = silent;
-        const ParseResult parsed = ParseArguments(
-            args.mid(0, 1) + QStringList{"--lang", "en", "--quiet", "--log", m_log} + args.mid(1),
-            QString());
-        ScheduledStop stop;
-        stop.atMs = atMs;
-        stop.sig = signal;
-        fakes::FakePortEnumerator enumerator;
-        const std::unique_ptr<FILE, int (*)(FILE*)> o(std::tmpfile(), std::fclose),
-            e(std::tmpfile(), std::fclose);
-        ConsoleOutput console(o.get(), e.get(), false, false);
-        std::atomic<int> clocks{0};
-        // The first clock of configure is that of the checks, on no port.
-        auto makeClock = [&]() -> std::unique_ptr<Clock> {
-            if (clocks++ == 0 && parsed.options.command == Command::Configure)
-                return std::make_unique<ManualClock>();
-            return std::make_unique<ThreadClock>();
-        };
-        Environment env{enumerator, [&] { return std::make_unique<FleetPort>(m_fleet); },
-                        makeClock,  m_dir.filePath("sys"),
-                        console,    &stop};
-        const int code = RunCommand(parsed.options, "passphrase1", QString(), env);
-        m_out = received(o.get());
-        m_err = received(e.get());
-        return code;
+    // The adapters on /dev/ttyACM0 and on; the options that name their ports.
+    QString ports(int n) {
+        m_bench.present.clear();
+        QString options;
+        for (int i = 0; i < n; ++i) {
+            const QString port = QStringLiteral("/dev/ttyACM%1").arg(i);
+            m_bench.present[port] = {};
+            options += " --port " + port;
+        }
+        return options + " --log " + m_bench.log;
     }
 
 private slots:
@@ -164,54 +86,47 @@ private slots:
     void configure() {
         QFETCH(int, ports);
         QFETCH(int, signal);
-        QFETCH(int, sent);
         QFETCH(QString, result);
         QFETCH(QStringList, messages);
         QFETCH(QList<int>, atMs);
-        QStringList args{"configure",  "--ssid", "office",    "--access-point",
-                         "--security", "WPA2",   "--channel", "6"};
-        for (int i = 0; i < ports; ++i)
-            args << "--port" << QStringLiteral("/dev/ttyACM%1").arg(i);
-        QCOMPARE(run(args, atMs, signal), StopSignals::exitCode(signal));
-        const QStringList log = fakes::logLines(fakes::readFile(m_log));
-        QString wantOut;
-        QStringList wantErr;
-        for (int i = 0; i < ports; ++i) {
-            const QString port = QStringLiteral("/dev/ttyACM%1").arg(i);
-            const auto& model = m_fleet.adapters[port];
+        QFETCH(int, sent);
+        const ScheduledStop stop(atMs, signal);
+        QCOMPARE(m_bench.run(kConfigure + this->ports(ports), &stop),
+                 StopSignals::exitCode(signal));
+        const QStringList log = fakes::logLines(fakes::readFile(m_bench.log));
+        QString wantOut, wantErr;
+        for (const auto& [port, adapter] : m_bench.present) {
+            const auto& model = m_bench.adapters[port];
             QCOMPARE(model ? model->transcript() : QList<QByteArray>(), kAll.mid(0, sent));
             wantOut += port + ": " + result + '\n';
             for (const QString& m : messages) {
                 // One port's own message comes without its name, a stop's always with it.
-                wantErr << (ports == 1 && m == kSaved ? m : port + ": " + m);
+                wantErr += (ports == 1 && m == kSaved ? m : port + ": " + m) + '\n';
                 QVERIFY(m == kSaved ||
                         log.contains(StopSignals::name(signal) + ": " + port + ": " + m));
             }
         }
-        QCOMPARE(m_out, wantOut);
-        QStringList errLines = m_err.split(u'\n', Qt::SkipEmptyParts);
-        errLines.sort();
-        wantErr.sort();
-        QCOMPARE(errLines, wantErr);
-        QCOMPARE(m_fleet.leftOpen, QStringList());
+        QCOMPARE(m_bench.out, wantOut);
+        QCOMPARE(m_bench.err, sortedLines(wantErr));
+        QCOMPARE(m_bench.leftOpen, QStringList());
     }
 
     // The other ports' programming is finished while one still waits for its probe's answer:
     // that one stops before its reset.
     void configureWhileOnePortIsOpening() {
-        QStringList args{"configure", "--ssid",    "office", "--access-point", "--security",
-                         "WPA2",      "--channel", "6",      "--json"};
-        for (int i = 0; i < 3; ++i)
-            args << "--port" << QStringLiteral("/dev/ttyACM%1").arg(i);
-        QCOMPARE(run(args, {5000}, SIGTERM, "/dev/ttyACM1"), 143);
-        QCOMPARE(m_fleet.adapters["/dev/ttyACM0"]->transcript(), kAll);
-        QCOMPARE(m_fleet.adapters["/dev/ttyACM1"]->transcript(), kAll.mid(0, 1));
-        QCOMPARE(m_fleet.adapters["/dev/ttyACM2"]->transcript(), kAll);
-        const QJsonArray ports = QJsonDocument::fromJson(m_out.toUtf8())["ports"].toArray();
-        QCOMPARE(ports[1]["result"].toString(), "stopped");
-        QCOMPARE(ports[1]["message"].toString(), kUnchanged);
-        QCOMPARE(ports[2]["result"].toString(), "ok");
-        QCOMPARE(QJsonDocument::fromJson(m_out.toUtf8())["stopped"].toString(), "SIGTERM");
+        const QString options = ports(3) + " --json";
+        m_bench.present["/dev/ttyACM1"].unanswered = "AT+IBDRF";
+        const ScheduledStop stop({5000}, SIGTERM);
+        QCOMPARE(m_bench.run(kConfigure + options, &stop), 143);
+        QCOMPARE(m_bench.adapters["/dev/ttyACM0"]->transcript(), kAll);
+        QCOMPARE(m_bench.adapters["/dev/ttyACM1"]->transcript(), kAll.mid(0, 1));
+        QCOMPARE(m_bench.adapters["/dev/ttyACM2"]->transcript(), kAll);
+        const QJsonDocument json = QJsonDocument::fromJson(m_bench.out.toUtf8());
+        const QJsonArray results = json["ports"].toArray();
+        QCOMPARE(results[1]["result"].toString(), "stopped");
+        QCOMPARE(results[1]["message"].toString(), kUnchanged);
+        QCOMPARE(results[2]["result"].toString(), "ok");
+        QCOMPARE(json["stopped"].toString(), "SIGTERM");
     }
 
     // A read-out or a scan stops at the first request: the port closed, one JSON document that
@@ -230,33 +145,31 @@ private slots:
     void query() {
         QFETCH(QString, command);
         QFETCH(int, atMs);
-        QCOMPARE(run({command, "--port", "/dev/ttyACM0", "--json"}, {atMs}, SIGINT), 130);
-        QTEST(QString::fromUtf8(
-                  QJsonDocument::fromJson(m_out.toUtf8()).toJson(QJsonDocument::Compact)),
-              "json");
+        const ScheduledStop stop({atMs}, SIGINT);
+        QCOMPARE(m_bench.run(command + ports(1) + " --json -q", &stop), 130);
+        QTEST(m_bench.out, "json");
         const QString stopped = "/dev/ttyACM0: stopped: nothing was changed on the adapter";
-        QCOMPARE(m_err, stopped + '\n');
-        QVERIFY(fakes::readFile(m_log).contains("SIGINT: " + stopped.toUtf8()));
-        QCOMPARE(m_fleet.leftOpen, QStringList());
+        QCOMPARE(m_bench.err, stopped);
+        QVERIFY(fakes::readFile(m_bench.log).contains("SIGINT: " + stopped.toUtf8()));
+        QCOMPARE(m_bench.leftOpen, QStringList());
     }
 
     // German: the stop texts.
     void german() {
-        const QStringList args{"configure",  "--ssid",       "office",    "--access-point",
-                               "--security", "WPA2",         "--channel", "6",
-                               "--port",     "/dev/ttyACM0", "--lang",    "de"};
-        QCOMPARE(run(args, {2500}, SIGINT), 130);
-        QCOMPARE(m_err, "/dev/ttyACM0: vor dem Zurücksetzen auf Werkseinstellungen angehalten: das "
-                        "WLAN-Produkt behält seine Einstellungen\n");
-        QCOMPARE(run(args, {3500, 7500}, SIGINT), 130);
-        QCOMPARE(m_err,
-                 "/dev/ttyACM0: bereits auf Werkseinstellungen zurückgesetzt: die "
-                 "Programmierung wird zu Ende geführt, damit es nicht unkonfiguriert bleibt "
-                 "(ein zweites Strg+C bricht sofort ab)\n/dev/ttyACM0: bei Schritt 5 von 10 "
-                 "(AT+IWLSI) abgebrochen: das WLAN-Produkt ist nur zum Teil programmiert und "
-                 "muss neu konfiguriert werden\n");
-        QCOMPARE(run({"readout", "--port", "/dev/ttyACM0", "--lang", "de"}, {2500}, SIGINT), 130);
-        QCOMPARE(m_err, "/dev/ttyACM0: abgebrochen: am WLAN-Produkt wurde nichts verändert\n");
+        const ScheduledStop once({2500}, SIGINT), twice({3500, 7500}, SIGINT);
+        const QString configure = kConfigure + ports(1) + " --lang de";
+        QCOMPARE(m_bench.run(configure, &once), 130);
+        QCOMPARE(m_bench.err, "/dev/ttyACM0: vor dem Zurücksetzen auf Werkseinstellungen "
+                              "angehalten: das WLAN-Produkt behält seine Einstellungen");
+        QCOMPARE(m_bench.run(configure, &twice), 130);
+        QCOMPARE(m_bench.err,
+                 "/dev/ttyACM0: bei Schritt 5 von 10 (AT+IWLSI) abgebrochen: das WLAN-Produkt ist "
+                 "nur zum Teil programmiert und muss neu konfiguriert werden\n/dev/ttyACM0: "
+                 "bereits auf Werkseinstellungen zurückgesetzt: die Programmierung wird zu Ende "
+                 "geführt, damit es nicht unkonfiguriert bleibt (ein zweites Strg+C bricht sofort "
+                 "ab)");
+        QCOMPARE(m_bench.run("readout" + ports(1) + " -q --lang de", &once), 130);
+        QCOMPARE(m_bench.err, "/dev/ttyACM0: abgebrochen: am WLAN-Produkt wurde nichts verändert");
     }
 };
 
