@@ -9,14 +9,17 @@ using namespace velinor::cli;
 namespace {
 
 struct Run {
-    QString args; // starting with an option: run as "configure --port P --ssid office ..."
     Adapter adapter = {};
-    int code = kExitOk;
-    QString out = {};
-    QString err = {};      // in any line order
     Settings running = {}; // the adapter's afterwards, of these names
     QString typed = {};    // at the terminal; null: standard input is no terminal
     bool errIsTerminal = false;
+    QStringList log = {}; // the --log file's records without time stamps; empty: not compared
+    // An absent port restarts the adapters' USB devices ("authorized" written 0, then 1), but
+    // not while other ports are being programmed: it would cut them off.
+    bool usbRestarted = false;
+    QString args = {}; // starting with an option: run as "configure --port P --ssid office ..."
+    int code = kExitOk;
+    QString out = {}, err = {};
 };
 
 } // namespace
@@ -36,269 +39,177 @@ private slots:
         QVERIFY(QDir().mkpath(m_usb));
         QVERIFY(fakes::writeFile(m_usb + "idVendor", "7c5e\n"));
         QVERIFY(fakes::writeFile(m_usb + "idProduct", "0003\n"));
-        QVERIFY(fakes::writeFile(m_usb + "authorized", "1"));
     }
 
     void run_data() {
         QTest::addColumn<Run>("run");
-        auto row = [](const char* name, const Run& run) { QTest::newRow(name) << run; };
+        // Arguments, exit code, standard output, standard error (in any line order), the rest.
+        auto row = [](const char* name, const QString& args, int code, const QString& out,
+                      const QString& err, Run run = {}) {
+            run.args = args;
+            run.code = code;
+            run.out = out;
+            run.err = err;
+            QTest::newRow(name) << run;
+        };
         const QString ok = "P: ok\n", saved = "Settings saved on wireless product\n";
         const QString ca = m_bench.dir.filePath("ca.pem");
-        row("NONE access point on channel 6",
-            {.args = "-q --access-point --security NONE --channel 6",
-             .out = ok,
-             .err = saved,
-             .running = {{"WLSI", "office"}, {"WST0", "0"}, {"WLCH", "6"}}});
-        row("WEP ad hoc, key file: the SSID gets the ad hoc mark",
-            {.args = "-q --ad-hoc --security WEP --channel=1 --key-file /wep",
-             .out = ok,
-             .err = saved,
-             .running = {
-                 {"WLSI", "!office"}, {"WST0", "1"}, {"WLCH", "1"}, {"WKY0", "0123456789"}}});
+        row("NONE access point on channel 6", "-q --access-point --security NONE --channel 6",
+            kExitOk, ok, saved, {.running = {{"WLSI", "office"}, {"WST0", "0"}, {"WLCH", "6"}}});
+        // The configuration record holds the key, never the enterprise password.
+        row("German: WEP ad hoc, key file: the SSID gets the ad hoc mark",
+            "-q --ad-hoc --security WEP --channel=1 --key-file /wep --lang de", kExitOk, ok,
+            "Einstellungen wurden auf dem WLAN-Produkt gespeichert",
+            {.running = {{"WLSI", "!office"}, {"WST0", "1"}, {"WLCH", "1"}, {"WKY0", "0123456789"}},
+             .log = {"* Konfigurieren *", "Sprache: Deutsch", "Schnittstelle: P", "SSID: office",
+                     "Verschlüsselung: WEP", "Kanal: 1", "Schlüssel: 0123456789",
+                     "Zugriffsverfahren: Ad Hoc", "Konfiguration erfolgreich"}});
         row("--key-stdin on a terminal asks; access point without channel",
-            {.args = "-q --access-point --security WPA --key-stdin",
-             .out = ok,
-             .err = "Channel invalid\n" + saved,
-             .running = {{"WST0", "3"}, {"WLCH", ""}, {"WPP0", "typed-key"}},
+            "-q --access-point --security WPA --key-stdin", kExitOk, ok,
+            "Channel invalid\n" + saved,
+            {.running = {{"WST0", "3"}, {"WLCH", ""}, {"WPP0", "typed-key"}},
              .typed = "typed-key"});
-        row("no key named: asked at the terminal",
-            {.args = "-q --access-point --security WPA --channel 3",
-             .out = ok,
-             .err = saved,
-             .running = {{"WST0", "3"}, {"WPP0", "typed-key"}},
-             .typed = "typed-key"});
-        row("progress: a line per step when standard error is no terminal",
-            {.args = "--access-point --security wpa2 --channel 6 --key-file /wpa",
-             .out = ok,
-             .err = "P: 0/10\nP: 1/10\nP: 2/10\nP: 3/10\nP: 4/10\nP: 5/10\nP: 6/10\nP: 7/10\n"
-                    "P: 8/10\nP: 9/10\nP: 10/10\n" +
-                    saved,
-             .running = {{"WST0", "4"}, {"WPP0", "passphrase1"}}});
         row("WPA-ENTERPRISE: domain\\user",
-            {.args = "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp "
-                     "--password-file /pw --certificate " +
-                     ca + " --channel 6",
-             .out = ok,
-             .err = saved,
-             .running = {{"WST0", "5"}, {"EUSN", "corp\\anna"}}});
+            "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp --password-file "
+            "/pw --certificate " +
+                ca + " --channel 6",
+            kExitOk, ok, saved,
+            {.running = {{"WST0", "5"}, {"EUSN", "corp\\anna"}},
+             .log = {"* Configuration *", "Language: English", "Port: P", "SSID: office",
+                     "Encryption: WPA-ENTERPRISE", "Channel: 6", "Key: # no key input #",
+                     "Access type: Access Point", "Configuration successful"}});
         const QString wpa2Enterprise =
             "-q --access-point --security WPA2-ENTERPRISE --user anna --channel 6 --certificate " +
             ca;
-        row("WPA2-ENTERPRISE, password from stdin", {.args = wpa2Enterprise + " --password-stdin",
-                                                     .out = ok,
-                                                     .err = saved,
-                                                     .running = {{"WST0", "6"}, {"EUSN", "anna"}}});
-        row("WPA2-ENTERPRISE, no password and no terminal: refused",
-            {.args = wpa2Enterprise, .code = kExitRefused, .err = "Password is empty"});
-        row("WPA2-ENTERPRISE, password asked at the terminal",
-            {.args = wpa2Enterprise,
-             .out = ok,
-             .err = saved,
-             .running = {{"WST0", "6"}, {"EUSN", "anna"}},
-             .typed = "typed"});
+        row("WPA2-ENTERPRISE, password from stdin", wpa2Enterprise + " --password-stdin", kExitOk,
+            ok, saved, {.running = {{"WST0", "6"}, {"EUSN", "anna"}}});
+        row("WPA2-ENTERPRISE, no password and no terminal: refused", wpa2Enterprise, kExitRefused,
+            "", "Password is empty");
+        row("WPA2-ENTERPRISE, password asked at the terminal", wpa2Enterprise, kExitOk, ok, saved,
+            {.running = {{"WST0", "6"}, {"EUSN", "anna"}}, .typed = "typed"});
         const QString goneCertificate = "-q --access-point --security WPA-ENTERPRISE --user anna "
                                         "--password-file /pw --certificate /gone --channel 6";
-        row("unreadable certificate",
-            {.args = goneCertificate,
-             .code = kExitRefused,
-             .err = "/gone: cannot be read\nNo valid certificate detected"});
-        row("German: unreadable certificate",
-            {.args = goneCertificate + " --lang de",
-             .code = kExitRefused,
-             .err = "/gone: nicht lesbar\nEs wurde kein gültiges Zertifikat ausgewählt"});
+        row("unreadable certificate", goneCertificate, kExitRefused, "",
+            "/gone: cannot be read\nNo valid certificate detected");
+        row("German: unreadable certificate", goneCertificate + " --lang de", kExitRefused, "",
+            "/gone: nicht lesbar\nEs wurde kein gültiges Zertifikat ausgewählt");
         row("key file with an empty first line: refused",
-            {.args = "-q --access-point --security WPA2 --channel 6 --key-file /blank",
-             .code = kExitRefused,
-             .err = "A WPA key must have 8-63 characters"});
-        row("SSID refused by the adapter", {.args = "-q --access-point --security NONE --channel 6",
-                                            .adapter = {.refused = "AT+IWLSI"},
-                                            .code = kExitRefused,
-                                            .out = "P: Error occurred while set SSID\n",
-                                            .err = "Error occurred while set SSID"});
+            "-q --access-point --security WPA2 --channel 6 --key-file /blank", kExitRefused, "",
+            "A WPA key must have 8-63 characters");
+        row("SSID refused by the adapter", "-q --access-point --security NONE --channel 6",
+            kExitRefused, "P: Error occurred while set SSID\n", "Error occurred while set SSID",
+            {.adapter = {.refused = "AT+IWLSI"}});
         row("progress bar on a terminal, cleared for a message",
-            {.args = "--access-point --security NONE --channel 6",
-             .adapter = {.unanswered = "AT+IWLCH"},
-             .code = kExitRefused,
-             .out = "P: Error occurred while set channel\n",
-             .err = "\rP [                    ]   0%  \rP [##                  ]  11%  "
-                    "\rP [####                ]  22%  \rP [######              ]  33%  "
-                    "\rP [########            ]  44%  \rP [###########         ]  55%  "
-                    "\rP [#############       ]  66%  \rP [###############     ]  77%  "
-                    "\r\033[KError occurred while set channel\n"
-                    "\rP [###############     ]  77%  \r\033[K",
-             .errIsTerminal = true});
+            "--access-point --security NONE --channel 6", kExitRefused,
+            "P: Error occurred while set channel\n",
+            "\rP [                    ]   0%  \rP [##                  ]  11%  "
+            "\rP [####                ]  22%  \rP [######              ]  33%  "
+            "\rP [########            ]  44%  \rP [###########         ]  55%  "
+            "\rP [#############       ]  66%  \rP [###############     ]  77%  "
+            "\r\033[KError occurred while set channel\n\rP [###############     ]  77%  \r\033[K",
+            {.adapter = {.unanswered = "AT+IWLCH"}, .errIsTerminal = true});
         const QString twoPorts =
-            "configure --port P --port /dev/gone --ssid x --ad-hoc --security NONE --channel 1";
-        row("two ports, one absent: each line names its port",
-            {.args = twoPorts,
-             .code = kExitNoPort,
-             .out = "P: ok\n/dev/gone: Error occured on /dev/gone\n",
-             .err = "P: 0/9\nP: 1/9\nP: 2/9\nP: 3/9\nP: 4/9\nP: 5/9\nP: 6/9\nP: 7/9\nP: 8/9\n"
-                    "P: 9/9\nP: Settings saved on wireless product\n/dev/gone: 0/9\n"
-                    "/dev/gone: Error occured on /dev/gone"});
-        row("two ports --json, one absent",
-            {.args = twoPorts + " --json -q",
-             .code = kExitNoPort,
-             .out = R"({"ports":[{"code":0,"message":"","port":"P","result":"ok"},{"code":3,)"
-                    R"("message":"Error occured on /dev/gone","port":"/dev/gone",)"
-                    R"("result":"failed"}]})",
-             .err =
-                 "/dev/gone: Error occured on /dev/gone\nP: Settings saved on wireless product"});
+            "configure --port /dev/gone --port P --ssid x --ad-hoc --security NONE --channel 1";
+        row("two ports, the first absent: each line names its port, a line per step", twoPorts,
+            kExitNoPort, "/dev/gone: Error occured on /dev/gone\nP: ok\n",
+            "P: 0/9\nP: 1/9\nP: 2/9\nP: 3/9\nP: 4/9\nP: 5/9\nP: 6/9\nP: 7/9\nP: 8/9\nP: 9/9\n"
+            "P: Settings saved on wireless product\n/dev/gone: 0/9\n"
+            "/dev/gone: Error occured on /dev/gone");
+        const QStringList adHocNone{"SSID: x", "Encryption: NONE", "Channel: 1",
+                                    "Key: # no key input #", "Access type: Ad Hoc"};
+        row("two ports --json, the first absent: each port's records in one piece",
+            twoPorts + " --json -q", kExitNoPort,
+            R"({"ports":[{"code":3,"message":"Error occured on /dev/gone","port":"/dev/gone",)"
+            R"("result":"failed"},{"code":0,"message":"","port":"P","result":"ok"}]})",
+            "/dev/gone: Error occured on /dev/gone\nP: Settings saved on wireless product",
+            {.log = QStringList{"* Configuration *", "Language: English", "Port: /dev/gone"} +
+                    adHocNone +
+                    QStringList(5, "/dev/gone : Restart of the wireless product needed") +
+                    QStringList{"* Configuration *", "Language: English", "Port: P"} + adHocNone +
+                    QStringList{"Configuration successful"}});
         row("configure --json, refused by the adapter",
-            {.args = "-q --json --access-point --security NONE --channel 6",
-             .adapter = {.refused = "AT+IWLSI"},
-             .code = kExitRefused,
-             .out = R"({"ports":[{"code":1,"message":"Error occurred while set SSID",)"
-                    R"("port":"P","result":"failed"}]})",
-             .err = "Error occurred while set SSID"});
+            "-q --json --access-point --security NONE --channel 6", kExitRefused,
+            R"({"ports":[{"code":1,"message":"Error occurred while set SSID","port":"P",)"
+            R"("result":"failed"}]})",
+            "Error occurred while set SSID", {.adapter = {.refused = "AT+IWLSI"}});
         // The system reports /dev/ttyACM10, /dev/ttyS0, /dev/ttyACM2, /dev/ttyUSB0.
-        row("ports: the adapters' ports in number order",
-            {.args = "ports", .out = "/dev/ttyACM2\n/dev/ttyACM10\n"});
-        row("ports --json", {.args = "ports --json",
-                             .out = R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},)"
-                                    R"({"port":"/dev/ttyACM10","usbId":"7c5e:0003"}]})"});
-        row("ports --all: every port, with its USB id where known",
-            {.args = "ports --all",
-             .out = "/dev/ttyACM2 7c5e:0003\n/dev/ttyACM10 7c5e:0003\n/dev/ttyS0\n"
-                    "/dev/ttyUSB0 0403:6001\n"});
-        row("ports --all --json",
-            {.args = "ports --all --json",
-             .out = R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},{"port":)"
-                    R"("/dev/ttyACM10","usbId":"7c5e:0003"},{"port":"/dev/ttyS0","usbId":null},)"
-                    R"({"port":"/dev/ttyUSB0","usbId":"0403:6001"}]})"});
-        const Adapter adHocWep{.stored = {{"WLSI", "!lab"}, {"WST0", "1"}, {"WLCH", "11"}}};
-        row("readout", {.args = "readout --port P -q",
-                        .adapter = adHocWep,
-                        .out = "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n"});
-        row("German: readout",
-            {.args = "readout --port P -q --lang de",
-             .adapter = adHocWep,
-             .out = "SSID: lab\nVerschlüsselung: WEP\nKanal: 11\nZugriffsverfahren: Ad Hoc\n"});
-        row("readout --json, with progress",
-            {.args = "readout --port P --json",
-             .out = R"({"accessType":"access-point","channel":0,"port":"P","security":"NONE",)"
-                    R"("ssid":"velinor"})",
-             .err = "P: 0/5\nP: 1/5\nP: 2/5\nP: 3/5\nP: 4/5\nP: 5/5"});
-        row("readout, channel unanswered: null, refused",
-            {.args = "readout --port P --json -q",
-             .adapter = {.unanswered = "AT+IWLCH"},
-             .code = kExitRefused,
-             .out = R"({"accessType":"access-point","channel":null,"port":"P","security":)"
-                    R"("NONE","ssid":"velinor"})"});
-        row("readout, port absent", {.args = "readout --port /dev/gone",
-                                     .code = kExitNoPort,
-                                     .err = "/dev/gone: 0/5\nError occured on /dev/gone"});
-        const Adapter farThenNear{.networks = {"far,AP,00:1A:2B:3C:4D:01,WPA2_ENT,6,80",
-                                               "near,ADHOC,02:11:22:33:44:55,WEP,11,40"}};
+        row("ports: the adapters' ports in number order", "ports", kExitOk,
+            "/dev/ttyACM2\n/dev/ttyACM10\n", "");
+        row("ports --json", "ports --json", kExitOk,
+            R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},)"
+            R"({"port":"/dev/ttyACM10","usbId":"7c5e:0003"}]})",
+            "");
+        row("ports --all: every port, with its USB id where known", "ports --all", kExitOk,
+            "/dev/ttyACM2 7c5e:0003\n/dev/ttyACM10 7c5e:0003\n/dev/ttyS0\n/dev/ttyUSB0 0403:6001\n",
+            "");
+        row("ports --all --json", "ports --all --json", kExitOk,
+            R"({"ports":[{"port":"/dev/ttyACM2","usbId":"7c5e:0003"},{"port":"/dev/ttyACM10",)"
+            R"("usbId":"7c5e:0003"},{"port":"/dev/ttyS0","usbId":null},{"port":"/dev/ttyUSB0",)"
+            R"("usbId":"0403:6001"}]})",
+            "");
+        const Run adHocWep{
+            .adapter = {.stored = {{"WLSI", "!lab"}, {"WST0", "1"}, {"WLCH", "11"}}}};
+        row("readout", "readout --port P -q", kExitOk,
+            "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n", "", adHocWep);
+        row("German: readout", "readout --port P -q --lang de", kExitOk,
+            "SSID: lab\nVerschlüsselung: WEP\nKanal: 11\nZugriffsverfahren: Ad Hoc\n", "",
+            adHocWep);
+        row("readout --json, with progress and its record", "readout --port P --json", kExitOk,
+            R"({"accessType":"access-point","channel":0,"port":"P","security":"NONE",)"
+            R"("ssid":"velinor"})",
+            "P: 0/5\nP: 1/5\nP: 2/5\nP: 3/5\nP: 4/5\nP: 5/5",
+            {.log = {"* Read out: *", "SSID: velinor", "Encryption: NONE", "Channel: 0",
+                     "Access type: Access Point"}});
+        row("readout, channel unanswered: null, refused", "readout --port P --json -q",
+            kExitRefused,
+            R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE",)"
+            R"("ssid":"velinor"})",
+            "", {.adapter = {.unanswered = "AT+IWLCH"}});
+        row("German: readout, port absent: the USB devices restarted",
+            "readout --port /dev/gone -q --lang de", kExitNoPort, "",
+            "Fehler beim Öffnen von /dev/gone",
+            {.log = QStringList(5, "/dev/gone : Neustart des WLAN-Produkts erforderlich"),
+             .usbRestarted = true});
+        const Run farThenNear{.adapter = {.networks = {"far,AP,00:1A:2B:3C:4D:01,WPA2_ENT,6,80",
+                                                       "near,ADHOC,02:11:22:33:44:55,WEP,11,40"}}};
         const QString networks = "near\tAd-hoc\t02:11:22:33:44:55\t11\tWEP\t40\n"
                                  "far\tAccess Point\t00:1A:2B:3C:4D:01\t6\tWPA2-ENTERPRISE\t80\n";
-        row("scan: lowest damping first",
-            {.args = "scan --port P -q",
-             .adapter = farThenNear,
-             .out = "SSID\tAccess\tMAC-Address\tChannel\tEncryption\tDamping\n" + networks});
-        row("German: scan",
-            {.args = "scan --port P -q --lang de",
-             .adapter = farThenNear,
-             .out = "SSID\tZugang\tMAC-Adresse\tKanal\tVerschlüsselung\tDämpfung\n" + networks});
-        row("scan --json",
-            {.args = "scan --port P --json",
-             .adapter = farThenNear,
-             .out = R"({"networks":[{"accessType":"ad-hoc","channel":11,"damping":40,"mac":)"
-                    R"("02:11:22:33:44:55","security":"WEP","ssid":"near"},{"accessType":)"
-                    R"("access-point","channel":6,"damping":80,"mac":"00:1A:2B:3C:4D:01",)"
-                    R"("security":"WPA2-ENTERPRISE","ssid":"far"}],"port":"P"})",
-             .err = "P: 1/20\nP: 2/20"});
-        row("scan refused by the adapter",
-            {.args = "scan --port P",
-             .adapter = {.refused = "AT+IRP20"},
-             .code = kExitRefused,
-             .err = "Error occured during wireless network scan\nP: 1/20\nP: 2/20"});
+        row("scan: lowest damping first", "scan --port P -q", kExitOk,
+            "SSID\tAccess\tMAC-Address\tChannel\tEncryption\tDamping\n" + networks, "",
+            farThenNear);
+        row("German: scan", "scan --port P -q --lang de", kExitOk,
+            "SSID\tZugang\tMAC-Adresse\tKanal\tVerschlüsselung\tDämpfung\n" + networks, "",
+            farThenNear);
+        row("scan --json", "scan --port P --json", kExitOk,
+            R"({"networks":[{"accessType":"ad-hoc","channel":11,"damping":40,"mac":)"
+            R"("02:11:22:33:44:55","security":"WEP","ssid":"near"},{"accessType":)"
+            R"("access-point","channel":6,"damping":80,"mac":"00:1A:2B:3C:4D:01","security":)"
+            R"("WPA2-ENTERPRISE","ssid":"far"}],"port":"P"})",
+            "P: 1/20\nP: 2/20", farThenNear);
+        row("scan refused by the adapter", "scan --port P", kExitRefused, "",
+            "Error occured during wireless network scan\nP: 1/20\nP: 2/20",
+            {.adapter = {.refused = "AT+IRP20"}});
     }
     void run() {
         QFETCH(Run, run);
         if (run.args.startsWith(u'-'))
             run.args = "configure --port P --ssid office " + run.args;
         m_bench.present = {{"P", run.adapter}};
-        QCOMPARE(m_bench.run(run.args, nullptr, run.typed, run.errIsTerminal), run.code);
+        QVERIFY(fakes::writeFile(m_usb + "authorized", "-"));
+        const int code =
+            m_bench.run(run.args + " --log " + m_bench.log, nullptr, run.typed, run.errIsTerminal);
+        QCOMPARE(code, run.code);
         QCOMPARE(m_bench.out, run.out);
         QCOMPARE(m_bench.err, sortedLines(run.err));
         Settings running;
         for (const QByteArray& name : run.running.keys())
             running[name] = m_bench.adapters["P"]->running(name);
         QCOMPARE(running, run.running);
+        if (!run.log.isEmpty())
+            QCOMPARE(fakes::logLines(fakes::readFile(m_bench.log)), run.log);
+        QCOMPARE(fakes::readFile(m_usb + "authorized"), run.usbRestarted ? "1" : "-");
     }
 
-    // The --log file's records (without their time stamps): the configuration record holds the
-    // key, never the enterprise password; several ports' records come each in one piece.
-    void log_data() {
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<QStringList>("records");
-        QTest::newRow("WPA-ENTERPRISE configured")
-            << "configure --port P --ssid office -q --access-point --security WPA-ENTERPRISE "
-               "--user anna --domain corp --password-file /pw --certificate " +
-                   m_bench.dir.filePath("ca.pem") + " --channel 6"
-            << QStringList{"* Configuration *",
-                           "Language: English",
-                           "Port: P",
-                           "SSID: office",
-                           "Encryption: WPA-ENTERPRISE",
-                           "Channel: 6",
-                           "Key: # no key input #",
-                           "Access type: Access Point",
-                           "Configuration successful"};
-        QTest::newRow("German: WEP configured")
-            << "configure --port P --ssid office -q --ad-hoc --security WEP --channel 1 --key-file "
-               "/wep --lang de"
-            << QStringList{"* Konfigurieren *",        "Sprache: Deutsch",
-                           "Schnittstelle: P",         "SSID: office",
-                           "Verschlüsselung: WEP",     "Kanal: 1",
-                           "Schlüssel: 0123456789",    "Zugriffsverfahren: Ad Hoc",
-                           "Konfiguration erfolgreich"};
-        QTest::newRow("read out") << "readout --port P -q"
-                                  << QStringList{"* Read out: *", "SSID: velinor",
-                                                 "Encryption: NONE", "Channel: 0",
-                                                 "Access type: Access Point"};
-        QTest::newRow("German: read out, port absent")
-            << "readout --port /dev/gone -q --lang de"
-            << QStringList(5, "/dev/gone : Neustart des WLAN-Produkts erforderlich");
-        // Each port's records in one piece, in the order of the ports.
-        const QStringList adHocNone{"SSID: x", "Encryption: NONE", "Channel: 1",
-                                    "Key: # no key input #", "Access type: Ad Hoc"};
-        QTest::newRow("two ports, the first absent")
-            << "configure --port /dev/gone --port P --ssid x --ad-hoc --security NONE --channel 1 "
-               "-q"
-            << QStringList{"* Configuration *", "Language: English", "Port: /dev/gone"} +
-                   adHocNone +
-                   QStringList(5, "/dev/gone : Restart of the wireless product needed") +
-                   QStringList{"* Configuration *", "Language: English", "Port: P"} + adHocNone +
-                   QStringList{"Configuration successful"};
-    }
-    void log() {
-        QFETCH(QString, args);
-        m_bench.present = {{"P", {}}};
-        m_bench.run(args + " --log " + m_bench.log);
-        QTEST(fakes::logLines(fakes::readFile(m_bench.log)), "records");
-    }
-
-    // An absent port restarts the adapters' USB devices ("authorized" written 0, then 1), but not
-    // while other ports are being programmed: it would cut them off.
-    void usbRestart_data() {
-        QTest::addColumn<QString>("args");
-        QTest::addColumn<QByteArray>("authorized"); // the file afterwards; "-" as it was
-        QTest::newRow("one port absent: restarted")
-            << "readout --port /dev/gone -q" << QByteArray("1");
-        QTest::newRow("two ports, one absent: not restarted")
-            << "configure --port P --port /dev/gone --ssid x --ad-hoc --security NONE --channel 1 "
-               "-q"
-            << QByteArray("-");
-    }
-    void usbRestart() {
-        QFETCH(QString, args);
-        QVERIFY(fakes::writeFile(m_usb + "authorized", "-"));
-        m_bench.present = {{"P", {}}};
-        QCOMPARE(m_bench.run(args), kExitNoPort);
-        QTEST(fakes::readFile(m_usb + "authorized"), "authorized");
-    }
     // Wrong usage and unreadable secrets: arguments => error; C starts a configure.
     void usage_data() {
         QTest::addColumn<QString>("args");
@@ -310,7 +221,6 @@ private slots:
                  "ports extra => unexpected argument \"extra\"",
                  "scan --port a --port b => give one --port",
                  "scan --port a --all => --all does not go with scan",
-                 "ports --ssid x => --ssid does not go with ports",
                  "ports --lang fr => --lang takes de or en",
                  "C --all => --all does not go with configure",
                  "C --ad-hoc --security WPA-ENTERPRISE --password-stdin --password-file /pw => "
