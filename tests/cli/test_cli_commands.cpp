@@ -3,7 +3,6 @@
 // clock of the thread that opens it. The secrets come from fake files, standard input and
 // terminal. Stop requests come at fixed moments of each adapter's own clock: every run is the same.
 #include "base/stop_signals.h"
-#include "cli/cli_options.h"
 #include "cli/cli_runner.h"
 #include "cli/console_output.h"
 #include "cli/headless_form.h"
@@ -12,6 +11,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -33,7 +33,6 @@ struct ThreadClock : ManualClock {
     ~ThreadClock() override { t_clock = t_clock == this ? nullptr : t_clock; }
 };
 
-// The adapter on one port.
 struct Adapter {
     Settings stored = {};            // before
     QList<QByteArray> networks = {}; // that its scan finds
@@ -64,7 +63,6 @@ public:
     }
 };
 
-// The lines in any order, as CliBench::err holds them.
 QString sortedLines(const QString& text) {
     QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
     lines.sort();
@@ -125,9 +123,8 @@ struct CliBench {
         return read.open(file, QIODevice::ReadOnly) ? QString::fromUtf8(read.readAll()) : QString();
     }
 
-    // velinor-cli on this command line (-q: --quiet), in English unless --lang says otherwise; the
-    // exit code.
-    // typed: what the user types at the terminal (null: standard input is no terminal).
+    // velinor-cli on this command line (-q: --quiet), in English unless --lang says otherwise;
+    // the exit code. typed: what the user types at the terminal (null: stdin is no terminal).
     int run(const QString& commandLine, const StopRequest* stop = nullptr,
             const QString& typed = {}, bool errIsTerminal = false) {
         adapters.clear();
@@ -299,9 +296,9 @@ private slots:
         row("key file with an empty first line: refused",
             "-q --access-point --security WPA2 --channel 6 --key-file /blank", kExitRefused, "",
             "A WPA key must have 8-63 characters");
-        row("SSID refused by the adapter", "-q --access-point --security NONE --channel 6",
-            kExitRefused, "P: Error occurred while set SSID\n", "Error occurred while set SSID",
-            {.adapter = {.refused = "AT+IWLSI"}});
+        row("SSID over 32 bytes: refused by the form",
+            "configure --port P --ssid " + QString(33, u's') + " -q --access-point --security NONE",
+            kExitRefused, "", "Please enter no more than 32 bytes (UTF-8; ä takes two).");
         row("progress bar on a terminal, cleared for a message",
             "--access-point --security NONE --channel 6", kExitRefused,
             "P: Error occurred while set channel\n",
@@ -586,22 +583,72 @@ private slots:
         QCOMPARE(m_bench.leftOpen, QStringList());
     }
 
-    // German: the stop texts.
+    // German: the texts of a stop after the reset and of the second one.
     void german() {
-        const ScheduledStop once({2500}, SIGINT), twice({3500, 7500}, SIGINT);
-        const QString configure = kConfigure + ports(1) + " --lang de";
-        QCOMPARE(m_bench.run(configure, &once), 130);
-        QCOMPARE(m_bench.err, "/dev/ttyACM0: vor dem Zurücksetzen auf Werkseinstellungen "
-                              "angehalten: das WLAN-Produkt behält seine Einstellungen");
-        QCOMPARE(m_bench.run(configure, &twice), 130);
+        const ScheduledStop twice({3500, 7500}, SIGINT);
+        QCOMPARE(m_bench.run(kConfigure + ports(1) + " --lang de", &twice), 130);
         QCOMPARE(m_bench.err,
                  "/dev/ttyACM0: bei Schritt 5 von 10 (AT+IWLSI) abgebrochen: das WLAN-Produkt ist "
                  "nur zum Teil programmiert und muss neu konfiguriert werden\n/dev/ttyACM0: "
                  "bereits auf Werkseinstellungen zurückgesetzt: die Programmierung wird zu Ende "
                  "geführt, damit es nicht unkonfiguriert bleibt (ein zweites Strg+C bricht sofort "
                  "ab)");
-        QCOMPARE(m_bench.run("readout" + ports(1) + " -q --lang de", &once), 130);
-        QCOMPARE(m_bench.err, "/dev/ttyACM0: abgebrochen: am WLAN-Produkt wurde nichts verändert");
+    }
+    // The velinor-cli program itself, run as a shell runs it: exit code, standard output and
+    // standard error together, for the answers that need no adapter.
+    void program_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::addColumn<QString>("lang");      // the LANG variable
+        QTest::addColumn<QString>("stdinFile"); // empty: standard input is empty, no terminal
+        auto row = [](const char* name, const QStringList& args, int code, const QString& out,
+                      const QString& err, const QString& lang = "C",
+                      const QString& stdinFile = {}) {
+            QTest::newRow(name) << args << code << out << err << lang << stdinFile;
+        };
+        const QStringList wep{"configure", "--port",   "a",          "--ssid",
+                              "s",         "--ad-hoc", "--security", "WEP"};
+        row("wrong usage: the reason and the usage, exit 2", {"readout"}, 2, "",
+            "velinor-cli: give one --port\n\n" + UsageText());
+        row("--help beats a bad option: the usage on standard output, exit 0",
+            {"scan", "--bad", "--help"}, 0, UsageText(), "");
+        row("--version, exit 0", {"scan", "--version"}, 0, "velinor-cli " PROJECT_VERSION "\n", "");
+        row("LANG=de_DE.UTF-8 chooses German; no key and no terminal: the check refuses, exit 1",
+            wep, 1, "", "Ein WEP Schlüssel muss aus 10 Hex-Werten bestehen\n", "de_DE.UTF-8");
+        row("--lang en beats LANG=de_DE.UTF-8", wep + QStringList{"--lang", "en"}, 1, "",
+            "A WEP key must have 10 hex-values\n", "de_DE.UTF-8");
+        row("unreadable key file, exit 2", wep + QStringList{"--key-file", "/nonexistent"}, 2, "",
+            "velinor-cli: /nonexistent: No such file or directory\n");
+        const QString keyLines = m_bench.dir.filePath("key");
+        QFile file(keyLines);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("01234567xy\n0123456789\n") > 0);
+        file.close();
+        row("--key-stdin takes the first line of standard input", wep + QStringList{"--key-stdin"},
+            1, "", "Values not matching the hex-format found in key\n", "C", keyLines);
+        row("standard input unreadable for --key-stdin, exit 2", wep + QStringList{"--key-stdin"},
+            2, "", "velinor-cli: standard input: Is a directory\n", "C", "/");
+        row("port that does not exist, exit 3", {"readout", "--port", "/dev/gone", "--quiet"}, 3,
+            "", "Error occured on /dev/gone\n");
+    }
+    void program() {
+        QFETCH(QStringList, args);
+        QFETCH(QString, lang);
+        QFETCH(QString, stdinFile);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LANG", lang);
+        p.setProcessEnvironment(env);
+        if (!stdinFile.isEmpty())
+            p.setStandardInputFile(stdinFile);
+        p.start(VELINOR_CLI, args);
+        p.closeWriteChannel();
+        QVERIFY(p.waitForFinished(60000));
+        QTEST(QString::fromUtf8(p.readAllStandardOutput()), "out");
+        QTEST(QString::fromUtf8(p.readAllStandardError()), "err");
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QTEST(p.exitCode(), "code");
     }
 };
 
