@@ -1,7 +1,8 @@
 // velinor-cli on a pseudo-terminal as a user runs it, against velinor-sim processes in real time:
-// Ctrl+C typed on the terminal, SIGHUP and SIGTERM give their exit codes and free the ports; the
-// key question turns echo off and back on, also when Ctrl+C ends it. What a stop does to the
-// adapters is test_cli_stop's. The cases run side by side in initTestCase; each row checks one.
+// Ctrl+C typed, SIGHUP and SIGTERM give their exit codes and free the ports; the key question turns
+// echo off and back on, also when Ctrl+C ends it. What a stop does to the adapters is checked in
+// virtual time (test_cli_commands). The cases run side by side in initTestCase; each row checks
+// one.
 #include "fakes.h"
 #include "link/qt_serial_port.h"
 
@@ -21,13 +22,13 @@ using namespace velinor;
 
 namespace {
 
-enum class Action { CtrlC, Sigterm, Sighup, TypeShortKey };
-
-// Done once the terminal shows `when`.
+// Done once the terminal shows `when`: typed there, or the signal sent.
 struct Trigger {
     QByteArray when;
-    Action action;
+    QByteArray typed;
+    int signal = 0;
 };
+const QByteArray kCtrlC = "\x03";
 
 struct Case {
     int ports; // 0: no key given, so it is asked for on the terminal
@@ -102,11 +103,10 @@ bool done(Case& c) {
         const Trigger& t = c.triggers[c.next];
         if (c.terminal.contains(t.when)) {
             c.echoOffAtTrigger = !echoOn(c.slave);
-            const QByteArray typed = t.action == Action::CtrlC ? "\x03" : "short\n";
-            if (t.action == Action::CtrlC || t.action == Action::TypeShortKey) [[maybe_unused]]
-                const ssize_t n = ::write(c.master, typed.constData(), size_t(typed.size()));
-            else
-                ::kill(c.pid, t.action == Action::Sigterm ? SIGTERM : SIGHUP);
+            if (t.signal != 0)
+                ::kill(c.pid, t.signal);
+            else [[maybe_unused]]
+                const ssize_t n = ::write(c.master, t.typed.constData(), size_t(t.typed.size()));
             ++c.next;
         }
     }
@@ -134,28 +134,25 @@ private slots:
         QTest::addColumn<QString>("name");
         // The bar shows 0 % as the port is opened; the reset follows about 3 s later (20 %).
         add("1 port, Ctrl+C before the reset",
-            new Case{1, {{"0%", Action::CtrlC}}, 130, kUnchanged, kUnchanged});
+            new Case{1, {{"0%", kCtrlC}}, 130, kUnchanged, kUnchanged});
         add("3 ports, SIGHUP before the reset",
-            new Case{3, {{"0%", Action::Sighup}}, 129, kUnchanged, kUnchanged});
+            new Case{3, {{"0%", {}, SIGHUP}}, 129, kUnchanged, kUnchanged});
         add("1 port, SIGTERM before the reset",
-            new Case{1, {{"0%", Action::Sigterm}}, 143, kUnchanged, kUnchanged});
+            new Case{1, {{"0%", {}, SIGTERM}}, 143, kUnchanged, kUnchanged});
         add("1 port, a second Ctrl+C stops at once",
             new Case{1,
-                     {{"20%", Action::CtrlC}, {"50%", Action::CtrlC}},
+                     {{"20%", kCtrlC}, {"50%", kCtrlC}},
                      130,
                      "already reset to factory defaults: its programming is being finished",
                      "stopped at step "});
         add("Ctrl+C at the key question: echo back, no adapter touched",
             new Case{0,
-                     {{"Schl", Action::CtrlC}},
+                     {{"Schl", kCtrlC}},
                      130,
                      "bei der Frage nach Schlüssel oder Passwort abgebrochen: kein WLAN-Produkt "
                      "wurde angesprochen"});
         add("key typed at the question: not echoed, echo back after",
-            new Case{0,
-                     {{"Schl", Action::TypeShortKey}},
-                     1,
-                     "Ein WPA Schlüssel muss 8-63 Zeichen haben"});
+            new Case{0, {{"Schl", "short\n"}}, 1, "Ein WPA Schlüssel muss 8-63 Zeichen haben"});
         for (auto& [name, c] : m_cases)
             QVERIFY2(start(*c), qPrintable(name));
         QElapsedTimer took;
@@ -189,14 +186,11 @@ private slots:
         }
     }
     void cleanupTestCase() {
-        for (auto& [name, c] : m_cases) {
-            ::close(c->master);
-            ::close(c->slave);
+        for (auto& [name, c] : m_cases)
             for (auto& sim : c->sims) {
-                sim->terminate();
-                sim->waitForFinished(5000);
+                sim->kill();
+                sim->waitForFinished();
             }
-        }
     }
 };
 
