@@ -165,6 +165,7 @@ struct CliBench {
     }
 };
 
+// A run of velinor-cli on the adapter on "P": what it meets and what it must give.
 struct Run {
     Adapter adapter = {};
     Settings running = {}; // the adapter's afterwards, of these names
@@ -270,6 +271,9 @@ private slots:
             "Channel invalid\n" + saved,
             {.running = {{"WST0", "3"}, {"WLCH", ""}, {"WPP0", "typed-key"}},
              .typed = "typed-key"});
+        row("no key named: asked at the terminal", "-q --access-point --security WPA --channel 3",
+            kExitOk, ok, saved,
+            {.running = {{"WST0", "3"}, {"WPP0", "typed-key"}}, .typed = "typed-key"});
         row("WPA-ENTERPRISE: domain\\user",
             "-q --access-point --security WPA-ENTERPRISE --user anna --domain corp --password-file "
             "/pw --certificate " +
