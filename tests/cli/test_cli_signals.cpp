@@ -1,12 +1,10 @@
 // velinor-cli on a pseudo-terminal as a user runs it, against velinor-sim processes in real time:
-// Ctrl+C typed, SIGHUP and SIGTERM give their exit codes and free the ports; the key question turns
-// echo off and back on, also when Ctrl+C ends it. What a stop does to the adapters is checked in
-// virtual time (test_cli_commands). The cases run side by side in initTestCase; each row checks
-// one.
+// Ctrl+C typed, SIGHUP and SIGTERM give their exit codes and free the ports; a second Ctrl+C stops
+// at once; the key question turns echo off and back on, also when Ctrl+C ends it. What a stop does
+// to the adapters is checked in virtual time (test_cli_commands).
 #include "fakes.h"
 #include "link/qt_serial_port.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QTest>
 
@@ -22,175 +20,138 @@ using namespace velinor;
 
 namespace {
 
-// Done once the terminal shows `when`: typed there, or the signal sent.
-struct Trigger {
-    QByteArray when;
-    QByteArray typed;
-    int signal = 0;
-};
-const QByteArray kCtrlC = "\x03";
-
-struct Case {
-    int ports; // 0: no key given, so it is asked for on the terminal
-    QList<Trigger> triggers;
-    int code;
-    QByteArray shown;       // on the terminal (after each port's name) and in the log
-    QByteArray result = {}; // each port's line on standard output begins with it
-    // What the run left.
-    QTemporaryDir dir{};
-    std::vector<std::unique_ptr<QProcess>> sims{};
-    QStringList paths{};
-    pid_t pid = -1;
-    int master = -1, slave = -1;
-    QByteArray terminal{}; // what the program wrote there
-    int next = 0, status = -1;
-    bool echoOffAtTrigger = false;
-
-    QString file(const QString& name) const { return dir.filePath(name); }
-};
-
 bool echoOn(int fd) {
     termios t{};
     return ::tcgetattr(fd, &t) == 0 && (t.c_lflag & ECHO) != 0;
 }
 
-// The adapters, then velinor-cli with standard input and error on a terminal of its own (a
-// progress bar there), standard output in a file.
-bool start(Case& c) {
-    for (int i = 0; i < c.ports; ++i) {
-        c.sims.push_back(std::make_unique<QProcess>());
-        c.sims.back()->start(VELINOR_SIM, {"--key-delay", "0"});
-        if (!c.sims.back()->waitForReadyRead(10000))
-            return false;
-        c.paths << QString::fromUtf8(c.sims.back()->readLine().trimmed());
-    }
-    const bool question = c.ports == 0;
-    QList<QByteArray> args = QByteArray(VELINOR_CLI " configure --ssid office --access-point "
-                                                    "--security WPA2 --channel 6 --log")
-                                 .split(' ');
-    args << c.file("log").toUtf8() << "--lang" << (question ? "de" : "en");
-    for (const QString& path : question ? QStringList{"/dev/null"} : c.paths)
-        args << "--port" << path.toUtf8();
-    if (!question && fakes::writeFile(c.file("key"), "passphrase1\n"))
-        args << "--key-file" << c.file("key").toUtf8();
-    std::vector<char*> argv;
-    for (QByteArray& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const QByteArray out = c.file("out").toUtf8();
-    if (::openpty(&c.master, &c.slave, nullptr, nullptr, nullptr) != 0 || (c.pid = ::fork()) < 0)
-        return false;
-    if (c.pid == 0) {
-        ::setsid();
-        ::ioctl(c.slave, TIOCSCTTY, 0);
-        ::dup2(c.slave, STDIN_FILENO);
-        ::dup2(::open(out.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-        ::dup2(c.slave, STDERR_FILENO);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    return ::fcntl(c.master, F_SETFL, O_NONBLOCK) == 0;
-}
-
-// One turn: the terminal read, the next trigger done when due; true once the program ended.
-bool done(Case& c) {
-    char buffer[4096];
-    for (ssize_t n; (n = ::read(c.master, buffer, sizeof buffer)) > 0;)
-        c.terminal.append(buffer, n);
-    if (c.status >= 0)
-        return true;
-    if (c.next < c.triggers.size()) {
-        const Trigger& t = c.triggers[c.next];
-        if (c.terminal.contains(t.when)) {
-            c.echoOffAtTrigger = !echoOn(c.slave);
-            if (t.signal != 0)
-                ::kill(c.pid, t.signal);
-            else [[maybe_unused]]
-                const ssize_t n = ::write(c.master, t.typed.constData(), size_t(t.typed.size()));
-            ++c.next;
-        }
-    }
-    int status = 0;
-    if (::waitpid(c.pid, &status, WNOHANG) == c.pid)
-        c.status = status;
-    return false;
-}
-
+const QByteArray kCtrlC = "\x03";
 const QByteArray kUnchanged = "stopped before the factory reset: the adapter keeps its settings";
 
 } // namespace
 
 class TestCliSignals : public QObject {
     Q_OBJECT
-    std::map<QString, std::unique_ptr<Case>> m_cases;
-
-    void add(const char* name, Case* c) {
-        m_cases[QString::fromLatin1(name)].reset(c);
-        QTest::newRow(name) << QString::fromLatin1(name);
-    }
 
 private slots:
     void stops_data() {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("ports");           // 0: no key given, so it is asked for
+        QTest::addColumn<QByteArrayList>("when"); // texts on the terminal, in turn
+        QTest::addColumn<QByteArray>("typed");    // at each; empty: the signal of the code is sent
+        QTest::addColumn<int>("code");            // a signal's: 128 + its number
+        QTest::addColumn<QByteArray>("shown");  // on the terminal (after each port's name), logged
+        QTest::addColumn<QByteArray>("result"); // each port's line on standard output begins so
         // The bar shows 0 % as the port is opened; the reset follows about 3 s later (20 %).
-        add("1 port, Ctrl+C before the reset",
-            new Case{1, {{"0%", kCtrlC}}, 130, kUnchanged, kUnchanged});
-        add("3 ports, SIGHUP before the reset",
-            new Case{3, {{"0%", {}, SIGHUP}}, 129, kUnchanged, kUnchanged});
-        add("1 port, SIGTERM before the reset",
-            new Case{1, {{"0%", {}, SIGTERM}}, 143, kUnchanged, kUnchanged});
-        add("1 port, a second Ctrl+C stops at once",
-            new Case{1,
-                     {{"20%", kCtrlC}, {"50%", kCtrlC}},
-                     130,
-                     "already reset to factory defaults: its programming is being finished",
-                     "stopped at step "});
-        add("Ctrl+C at the key question: echo back, no adapter touched",
-            new Case{0,
-                     {{"Schl", kCtrlC}},
-                     130,
-                     "bei der Frage nach Schlüssel oder Passwort abgebrochen: kein WLAN-Produkt "
-                     "wurde angesprochen"});
-        add("key typed at the question: not echoed, echo back after",
-            new Case{0, {{"Schl", "short\n"}}, 1, "Ein WPA Schlüssel muss 8-63 Zeichen haben"});
-        for (auto& [name, c] : m_cases)
-            QVERIFY2(start(*c), qPrintable(name));
-        QElapsedTimer took;
-        took.start();
-        for (bool all = false; !all && took.elapsed() < 50000; QTest::qWait(20)) {
-            all = true;
-            for (auto& [name, c] : m_cases)
-                all = done(*c) && all;
-        }
+        QTest::newRow("1 port, Ctrl+C before the reset")
+            << 1 << QByteArrayList{"0%"} << kCtrlC << 130 << kUnchanged << kUnchanged;
+        QTest::newRow("3 ports, SIGHUP before the reset")
+            << 3 << QByteArrayList{"0%"} << QByteArray() << 129 << kUnchanged << kUnchanged;
+        QTest::newRow("1 port, SIGTERM before the reset")
+            << 1 << QByteArrayList{"0%"} << QByteArray() << 143 << kUnchanged << kUnchanged;
+        QTest::newRow("1 port, a second Ctrl+C stops at once")
+            << 1 << QByteArrayList{"20%", "50%"} << kCtrlC << 130
+            << QByteArray("already reset to factory defaults: its programming is being finished")
+            << QByteArray("stopped at step ");
+        QTest::newRow("Ctrl+C at the key question: echo back, no adapter touched")
+            << 0 << QByteArrayList{"Schl"} << kCtrlC << 130
+            << QByteArray("bei der Frage nach Schlüssel oder Passwort abgebrochen: kein "
+                          "WLAN-Produkt wurde angesprochen")
+            << QByteArray();
+        QTest::newRow("key typed at the question: not echoed, echo back after")
+            << 0 << QByteArrayList{"Schl"} << QByteArray("short\n") << 1
+            << QByteArray("Ein WPA Schlüssel muss 8-63 Zeichen haben") << QByteArray();
     }
     void stops() {
-        QFETCH(QString, name);
-        const Case& c = *m_cases.at(name);
-        const QByteArray out = fakes::readFile(c.file("out"));
-        const QByteArray log = fakes::readFile(c.file("log"));
-        QVERIFY2(WIFEXITED(c.status) && WEXITSTATUS(c.status) == c.code, c.terminal + out);
-        QVERIFY(echoOn(c.slave));
-        if (c.ports == 0) {
-            QVERIFY(c.echoOffAtTrigger && out.isEmpty() && !c.terminal.contains("short"));
-            QVERIFY2(c.terminal.contains(c.shown), c.terminal);
-            QCOMPARE(log.contains("SIGINT: " + c.shown), c.code == 130);
+        QFETCH(int, ports);
+        QFETCH(QByteArrayList, when);
+        QFETCH(QByteArray, typed);
+        QFETCH(int, code);
+        QFETCH(QByteArray, shown);
+        // The adapters, then velinor-cli with standard input and error on a terminal of its own
+        // (a progress bar there), standard output in a file.
+        QTemporaryDir dir;
+        std::vector<std::unique_ptr<QProcess>> sims;
+        QByteArrayList args = QByteArray(VELINOR_CLI " configure --ssid office --access-point "
+                                                     "--security WPA2 --channel 6 --lang")
+                                  .split(' ');
+        args << (ports == 0 ? "de" : "en") << "--log" << dir.filePath("log").toUtf8();
+        QStringList paths;
+        for (int i = 0; i < ports; ++i) {
+            sims.push_back(std::make_unique<QProcess>());
+            sims.back()->start(VELINOR_SIM, {"--key-delay", "0"});
+            QVERIFY(sims.back()->waitForReadyRead(10000));
+            paths << QString::fromUtf8(sims.back()->readLine().trimmed());
+            args << "--port" << paths.back().toUtf8();
         }
-        for (int i = 0; i < c.ports; ++i) {
-            const QByteArray prefix = c.paths[i].toUtf8() + ": ";
+        if (ports == 0)
+            args << "--port"
+                 << "/dev/null";
+        else if (fakes::writeFile(dir.filePath("key"), "passphrase1\n"))
+            args << "--key-file" << dir.filePath("key").toUtf8();
+        std::vector<char*> argv;
+        for (QByteArray& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const QByteArray outPath = dir.filePath("out").toUtf8();
+        int master = -1, slave = -1;
+        QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::setsid();
+            ::ioctl(slave, TIOCSCTTY, 0);
+            ::dup2(slave, STDIN_FILENO);
+            ::dup2(::open(outPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+            ::dup2(slave, STDERR_FILENO);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        QVERIFY(pid > 0 && ::fcntl(master, F_SETFL, O_NONBLOCK) == 0);
+        // The terminal read, each trigger done in turn, until the program ends.
+        QByteArray terminal;
+        int status = -1;
+        for (qsizetype turn = 0, next = 0; turn < 1500; ++turn, QTest::qWait(20)) {
+            char buffer[4096];
+            for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+                terminal.append(buffer, n);
+            if (status >= 0)
+                break;
+            if (next < when.size() && terminal.contains(when[next])) {
+                ++next;
+                QVERIFY(ports > 0 || !echoOn(slave)); // the question's echo is off
+                if (typed.isEmpty())
+                    ::kill(pid, code - 128);
+                else
+                    QCOMPARE(::write(master, typed.constData(), size_t(typed.size())),
+                             ssize_t(typed.size()));
+            }
+            if (::waitpid(pid, &status, WNOHANG) != pid)
+                status = -1;
+        }
+        const QByteArray out = fakes::readFile(QString::fromUtf8(outPath));
+        const QByteArray log = fakes::readFile(dir.filePath("log"));
+        QVERIFY2(WIFEXITED(status) && WEXITSTATUS(status) == code, terminal + out);
+        QVERIFY(echoOn(slave));
+        if (ports == 0) {
+            QVERIFY(out.isEmpty() && !terminal.contains("short"));
+            QVERIFY2(terminal.contains(shown), terminal);
+            QCOMPARE(log.contains("SIGINT: " + shown), code == 130);
+        }
+        QFETCH(QByteArray, result);
+        for (const QString& path : paths) {
+            const QByteArray prefix = path.toUtf8() + ": ";
             // Another program can take the port as velinor-cli does: exclusive and locked.
             QtSerialPort port;
-            QVERIFY(port.open(c.paths[i]).result == OpenResult::Ok);
-            QVERIFY2(out.contains(prefix + c.result), out);
-            QVERIFY2(c.terminal.contains(prefix + c.shown), c.terminal);
-            QVERIFY2(log.contains(": " + prefix + c.shown), log);
+            QVERIFY(port.open(path).result == OpenResult::Ok);
+            QVERIFY2(out.contains(prefix + result), out);
+            QVERIFY2(terminal.contains(prefix + shown), terminal);
+            QVERIFY2(log.contains(": " + prefix + shown), log);
         }
-    }
-    void cleanupTestCase() {
-        for (auto& [name, c] : m_cases)
-            for (auto& sim : c->sims) {
-                sim->kill();
-                sim->waitForFinished();
-            }
+        ::close(master);
+        ::close(slave);
+        for (auto& sim : sims) {
+            sim->kill();
+            sim->waitForFinished();
+        }
     }
 };
 
