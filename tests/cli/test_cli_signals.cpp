@@ -41,25 +41,23 @@ private slots:
         QTest::addColumn<int>("code");            // a signal's: 128 + its number
         QTest::addColumn<QByteArray>("shown");  // on the terminal (after each port's name), logged
         QTest::addColumn<QByteArray>("result"); // each port's line on standard output begins so
+        auto row = [](const char* name, int ports, const QByteArrayList& when,
+                      const QByteArray& typed, int code, const QByteArray& shown = kUnchanged,
+                      const QByteArray& result = kUnchanged) {
+            QTest::newRow(name) << ports << when << typed << code << shown << result;
+        };
         // The bar shows 0 % as the port is opened; the reset follows about 3 s later (20 %).
-        QTest::newRow("1 port, Ctrl+C before the reset")
-            << 1 << QByteArrayList{"0%"} << kCtrlC << 130 << kUnchanged << kUnchanged;
-        QTest::newRow("3 ports, SIGHUP before the reset")
-            << 3 << QByteArrayList{"0%"} << QByteArray() << 129 << kUnchanged << kUnchanged;
-        QTest::newRow("1 port, SIGTERM before the reset")
-            << 1 << QByteArrayList{"0%"} << QByteArray() << 143 << kUnchanged << kUnchanged;
-        QTest::newRow("1 port, a second Ctrl+C stops at once")
-            << 1 << QByteArrayList{"20%", "50%"} << kCtrlC << 130
-            << QByteArray("already reset to factory defaults: its programming is being finished")
-            << QByteArray("stopped at step ");
-        QTest::newRow("Ctrl+C at the key question: echo back, no adapter touched")
-            << 0 << QByteArrayList{"Schl"} << kCtrlC << 130
-            << QByteArray("bei der Frage nach Schlüssel oder Passwort abgebrochen: kein "
-                          "WLAN-Produkt wurde angesprochen")
-            << QByteArray();
-        QTest::newRow("key typed at the question: not echoed, echo back after")
-            << 0 << QByteArrayList{"Schl"} << QByteArray("short\n") << 1
-            << QByteArray("Ein WPA Schlüssel muss 8-63 Zeichen haben") << QByteArray();
+        row("1 port, Ctrl+C before the reset", 1, {"0%"}, kCtrlC, 130);
+        row("3 ports, SIGHUP before the reset", 3, {"0%"}, {}, 129);
+        row("1 port, SIGTERM before the reset", 1, {"0%"}, {}, 143);
+        row("1 port, a second Ctrl+C stops at once", 1, {"20%", "50%"}, kCtrlC, 130,
+            "already reset to factory defaults: its programming is being finished",
+            "stopped at step ");
+        row("Ctrl+C at the key question: echo back, no adapter touched", 0, {"Schl"}, kCtrlC, 130,
+            "bei der Frage nach Schlüssel oder Passwort abgebrochen: kein WLAN-Produkt wurde "
+            "angesprochen");
+        row("key typed at the question: not echoed, echo back after", 0, {"Schl"}, "short\n", 1,
+            "Ein WPA Schlüssel muss 8-63 Zeichen haben");
     }
     void stops() {
         QFETCH(int, ports);
