@@ -348,16 +348,15 @@ private slots:
             R"("usbId":"7c5e:0003"},{"port":"/dev/ttyS0","usbId":null},{"port":"/dev/ttyUSB0",)"
             R"("usbId":"0403:6001"}]})",
             "");
-        const Run adHocWep{
-            .adapter = {.stored = {{"WLSI", "!lab"}, {"WST0", "1"}, {"WLCH", "11"}}}};
         row("readout, and its record", "readout --port P -q", kExitOk,
             "SSID: lab\nEncryption: WEP\nChannel: 11\nAccess type: Ad Hoc\n", "",
-            {.adapter = adHocWep.adapter,
+            {.adapter = {.stored = {{"WLSI", "!lab"}, {"WST0", "1"}, {"WLCH", "11"}}},
              .log = {"* Read out: *", "SSID: lab", "Encryption: WEP", "Channel: 11",
                      "Access type: Ad Hoc"}});
-        row("German: readout", "readout --port P -q --lang de", kExitOk,
-            "SSID: lab\nVerschlüsselung: WEP\nKanal: 11\nZugriffsverfahren: Ad Hoc\n", "",
-            adHocWep);
+        row("German: readout of an adapter as it comes (NONE is security type 0)",
+            "readout --port P -q --lang de", kExitOk,
+            "SSID: velinor\nVerschlüsselung: NONE\nKanal: 0\nZugriffsverfahren: Access Point\n",
+            "");
         row("readout --json with progress, channel unanswered: null, refused",
             "readout --port P --json", kExitRefused,
             R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE",)"
