@@ -110,8 +110,8 @@ private slots:
     void startAndMenu_data() {
         QTest::addColumn<Start>("row");
         QTest::newRow("no settings.ini") << Start{};
-        QTest::newRow("log 10") << Start{.ini = "log=10", .log = true};
-        QTest::newRow("log 2") << Start{.ini = "log=2"};
+        QTest::newRow("log=10 is on: its first digit") << Start{.ini = "log=10", .log = true};
+        QTest::newRow("log=2 is off") << Start{.ini = "log=2"};
         QTest::newRow("English, manual search") << Start{
             .ini = "log=1\nlanguage=10000\nsearch=2", .english = true, .log = true, .search = 2};
         QTest::newRow("odd values") << Start{.ini = "search=5\nlanguage=3", .search = 5};
