@@ -120,8 +120,12 @@ private slots:
         QTest::newRow("log off, English")
             << Start{.ini = "log=1\nlanguage=10000", .command = App::kCmdLogOff, .english = true};
         // Regression: an odd port-search value left the menu in the old language.
-        QTest::newRow("odd search value, to English")
-            << Start{.ini = "search=5", .languageItem = kEnglishItem, .english = true, .search = 5};
+        // (Logging on: the title then changes with the language, which the row watches.)
+        QTest::newRow("odd search value, to English") << Start{.ini = "search=5\nlog=1",
+                                                               .languageItem = kEnglishItem,
+                                                               .english = true,
+                                                               .log = true,
+                                                               .search = 5};
         QTest::newRow("to German")
             << Start{.ini = "log=1\nlanguage=10000", .languageItem = kGermanItem, .log = true};
         QTest::newRow("manual") << Start{
