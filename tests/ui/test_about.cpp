@@ -44,11 +44,10 @@ private slots:
             QTest::newRow(name) << work << installed << shown << QByteArrayList{QByteArray()}
                                 << (shown.isValid() ? kDefaultUrl : QString()) << false;
         };
-        logo("own size", bitmap({37, 21}), QByteArray(), QSize(37, 21));
         logo("installed only", QByteArray(), bitmap({20, 10}), QSize(20, 10));
-        logo("working directory first", bitmap({30, 12}), bitmap({20, 10}), QSize(30, 12));
-        logo("neither", QByteArray(), QByteArray(), QSize());
-        logo("not a bitmap", QByteArray("BM no picture"), QByteArray(), QSize());
+        logo("working directory first, at its own size", bitmap({37, 21}), bitmap({20, 10}),
+             QSize(37, 21));
+        logo("not a bitmap: no logo", QByteArray("BM no picture"), QByteArray(), QSize());
         const auto url = [](const char* url) {
             return QByteArrayList{"[about]\r\nURL=" + QByteArray(url)};
         };
@@ -57,14 +56,12 @@ private slots:
             QTest::newRow(name) << bitmap({16, 16}) << QByteArray() << QSize(16, 16) << settings
                                 << opened << logged;
         };
-        click("https", url("https://ex.example/w"), "https://ex.example/w", false);
         click("names and scheme in other case", {"[About]\r\nurl=HTTP://ex.example/"},
               "HTTP://ex.example/", false);
         click("mailto", url("mailto:a@ex.example"), "mailto:a@ex.example", false);
-        click("file", url("file:///usr/bin/xterm"), "", true);
-        click("no scheme: a path", url("../run.desktop"), "", true);
+        click("file: logged, not opened", url("file:///usr/bin/xterm"), "", true);
         click("empty URL opens nothing", url(""), "", false);
-        click("read at every click",
+        click("https, read at every click",
               url("https://a.example/") + url("https://b.example/") + QByteArrayList{"[x]"},
               "https://a.example/ https://b.example/ " + kDefaultUrl, false);
     }

@@ -48,6 +48,9 @@ constexpr int kEnterpriseControls[] = {D::IDC_USER, D::IDC_DOMAIN, D::IDC_PASSWO
 const QString kTooLong =
     QString::fromUtf8("Bitte geben Sie nicht mehr als %1 Bytes ein (UTF-8; ä belegt zwei).");
 const QString k26 = QStringLiteral("0123456789abcdef0123456789");
+QString ae(int n) {
+    return QString(n, QChar(0xe4));
+}
 const QString kMenuDe = QStringLiteral(
     "Log:aktiviert%1,deaktiviert%2|Schnittstellen-Suche:automatisch%3,manuell%4|?:Hilfe,Über");
 const QString kMenuEn =
@@ -69,9 +72,34 @@ QString qtOpenText() {
     return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->text();
 }
 
+struct Start {                                         // startAndMenu's row
+    QString ini = {};                                  // section [settings]; null: no settings.ini
+    int languageItem = kNoChoice, command = kNoChoice; // after the start
+    bool english = false, log = false;
+    int search = 1; // port search: 1 automatic, 2 manual, other values check neither
+};
+struct Rule { // rules' row: from one security type to another with a key in the field
+    int from = security::kWpa;
+    QString key = {};
+    int to = 0;
+    bool cleared = false, keyEnabled = true, enterprise = false; // enterprise: its fields enabled
+    int keyLimit = 63;                                           // the bytes the key field takes
+};
+struct Typing { // fields' row
+    int field = D::IDC_SSID;
+    QString before = {};            // put in by the program
+    int cursor = -1;                // where the input goes; -1: the end
+    bool typed = false;             // else pasted
+    QString input = {}, after = {}; // after: what the field then holds
+    int refused = 0;                // the limit that Quit names; 0: Quit takes the values
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Close)
+Q_DECLARE_METATYPE(Typing)
+Q_DECLARE_METATYPE(Rule)
+Q_DECLARE_METATYPE(Start)
 
 class TestMainForm : public QObject {
     Q_OBJECT
@@ -80,52 +108,42 @@ private slots:
     // check marks and settings.ini follow, and typed text survives. "language" is written before
     // the texts change, and Qt's own dialogs follow it.
     void startAndMenu_data() {
-        QTest::addColumn<QString>("ini");      // section [settings]; null: no settings.ini
-        QTest::addColumn<int>("languageItem"); // chosen after the start
-        QTest::addColumn<int>("command");      // a menu command after the start
-        QTest::addColumn<bool>("english");
-        QTest::addColumn<bool>("log");
-        QTest::addColumn<int>("search"); // port search: 1 automatic, 2 manual
-        const bool de = false, en = true, on = true, off = false;
-        QTest::newRow("no settings.ini") << QString() << kNoChoice << kNoChoice << de << off << 1;
-        QTest::newRow("log 10") << "log=10" << kNoChoice << kNoChoice << de << on << 1;
-        QTest::newRow("log 2") << "log=2" << kNoChoice << kNoChoice << de << off << 1;
-        QTest::newRow("English, manual search")
-            << "log=1\nlanguage=10000\nsearch=2" << kNoChoice << kNoChoice << en << on << 2;
-        QTest::newRow("odd values")
-            << "search=5\nlanguage=3" << kNoChoice << kNoChoice << de << off << 5;
+        QTest::addColumn<Start>("row");
+        QTest::newRow("no settings.ini") << Start{};
+        QTest::newRow("log=10 is on: its first digit") << Start{.ini = "log=10", .log = true};
+        QTest::newRow("log=2 is off") << Start{.ini = "log=2"};
+        QTest::newRow("English, manual search") << Start{
+            .ini = "log=1\nlanguage=10000\nsearch=2", .english = true, .log = true, .search = 2};
+        QTest::newRow("odd values") << Start{.ini = "search=5\nlanguage=3", .search = 5};
         // Regression: switching logging threw typed text away.
-        QTest::newRow("log on") << "log=0" << kNoChoice << int(App::kCmdLogOn) << de << on << 1;
+        QTest::newRow("log on") << Start{.ini = "log=0", .command = App::kCmdLogOn, .log = true};
         QTest::newRow("log off, English")
-            << "log=1\nlanguage=10000" << kNoChoice << int(App::kCmdLogOff) << en << off << 1;
+            << Start{.ini = "log=1\nlanguage=10000", .command = App::kCmdLogOff, .english = true};
         // Regression: an odd port-search value left the menu in the old language.
-        QTest::newRow("odd search value, to English")
-            << "search=5\nlog=1" << kEnglishItem << kNoChoice << en << on << 5;
+        // (Logging on: the title then changes with the language, which the row watches.)
+        QTest::newRow("odd search value, to English") << Start{.ini = "search=5\nlog=1",
+                                                               .languageItem = kEnglishItem,
+                                                               .english = true,
+                                                               .log = true,
+                                                               .search = 5};
         QTest::newRow("to German")
-            << "log=1\nlanguage=10000" << kGermanItem << kNoChoice << de << on << 1;
-        QTest::newRow("manual") << "search=5" << kNoChoice << int(App::kCmdPortSearchManual) << de
-                                << off << 2;
+            << Start{.ini = "log=1\nlanguage=10000", .languageItem = kGermanItem, .log = true};
+        QTest::newRow("manual") << Start{
+            .ini = "search=5", .command = App::kCmdPortSearchManual, .search = 2};
         // The menu bar is kept and its marks set again: a checked entry stays checked.
         QTest::newRow("log on, again")
-            << "log=1" << kNoChoice << int(App::kCmdLogOn) << de << on << 1;
-        QTest::newRow("manual, again, English") << "search=2\nlanguage=10000" << kNoChoice
-                                                << int(App::kCmdPortSearchManual) << en << off << 2;
-        QTest::newRow("automatic") << "search=2\nlanguage=10000" << kNoChoice
-                                   << int(App::kCmdPortSearchAuto) << en << off << 1;
+            << Start{.ini = "log=1", .command = App::kCmdLogOn, .log = true};
+        QTest::newRow("automatic, English") << Start{
+            .ini = "search=2\nlanguage=10000", .command = App::kCmdPortSearchAuto, .english = true};
     }
     void startAndMenu() {
-        QFETCH(QString, ini);
-        QFETCH(int, languageItem);
-        QFETCH(int, command);
-        QFETCH(bool, english);
-        QFETCH(bool, log);
-        QFETCH(int, search);
+        QFETCH(Start, row);
         Bench b;
         b.ports.addAdapter("/dev/ttyACM0");
-        if (!ini.isNull())
-            b.writeIni(ini.toUtf8());
+        if (!row.ini.isNull())
+            b.writeIni(row.ini.toUtf8());
         CSetupDlg& d = b.start();
-        if (ini.isNull()) // the first start writes the logging switch
+        if (row.ini.isNull()) // the first start writes the logging switch
             QCOMPARE(b.ini(), QByteArray("[settings]\nlog=0\n"));
         QVERIFY(!d.windowIcon().isNull());
         QCOMPARE(b.ports.calls, 1); // the port search ran once
@@ -147,10 +165,10 @@ private slots:
         QTest::keyClicks(b.edit(D::IDC_USER), "alice");
         QList<int> written; // "language" in settings.ini when the title changes
         connect(&d, &QWidget::windowTitleChanged, &d, [&] { written << b.settings().language(); });
-        if (languageItem != kNoChoice)
-            b.choose(D::IDC_LANGUAGE, languageItem);
-        if (command != kNoChoice)
-            d.menuAction(command)->trigger();
+        if (row.languageItem != kNoChoice)
+            b.choose(D::IDC_LANGUAGE, row.languageItem);
+        if (row.command != kNoChoice)
+            d.menuAction(row.command)->trigger();
         QStringList menus; // "*" after a checked entry
         for (QAction* top : d.currentMenuBar()->actions()) {
             QStringList entries;
@@ -158,22 +176,23 @@ private slots:
                 entries << a->text() + (a->isChecked() ? "*" : "");
             menus << top->text() + ':' + entries.join(',');
         }
-        QCOMPARE(d.windowTitle() + '|' + menus.join('|'), shows(english, log, search));
-        QCOMPARE(b.settings().logText(), log ? "1" : "0");
-        QCOMPARE(b.settings().search(), search);
+        QCOMPARE(d.windowTitle() + '|' + menus.join('|'), shows(row.english, row.log, row.search));
+        QCOMPARE(b.settings().logText(), row.log ? "1" : "0");
+        QCOMPARE(b.settings().search(), row.search);
         QCOMPARE(b.edit(D::IDC_SSID)->text(), QStringLiteral("Office"));
         QCOMPARE(b.edit(D::IDC_USER)->text(), QStringLiteral("alice"));
         QCOMPARE(d.securityIndex(), security::kWpaEnterprise);
         QVERIFY(b.prompts.shown.isEmpty());
-        if (languageItem == kNoChoice)
+        if (row.languageItem == kNoChoice)
             return;
-        QCOMPARE(written.value(0, -1), english ? kEnglish : kGerman);
+        QCOMPARE(written.value(0, -1), row.english ? kEnglish : kGerman);
         QCOMPARE(b.security()->GetItemTip(security::kWpa),
-                 english ? QStringLiteral("WPA encryption with TKIP is used")
-                         : QString::fromUtf8("Es wird WPA Verschlüsselung mit TKIP verwendet"));
+                 row.english ? QStringLiteral("WPA encryption with TKIP is used")
+                             : QString::fromUtf8("Es wird WPA Verschlüsselung mit TKIP verwendet"));
         // Without Qt's German translations (qt6-translations-l10n) they stay English.
-        if (english || QFile::exists(QtTranslations::defaultDirectory() + "/qtbase_de.qm"))
-            QCOMPARE(qtOpenText(), english ? QStringLiteral("&Open") : QStringLiteral("&Öffnen"));
+        if (row.english || QFile::exists(QtTranslations::defaultDirectory() + "/qtbase_de.qm"))
+            QCOMPARE(qtOpenText(),
+                     row.english ? QStringLiteral("&Open") : QStringLiteral("&Öffnen"));
     }
 
     // Escape and the close box drop typed values, Quit takes them; nothing is written. During an
@@ -214,7 +233,7 @@ private slots:
             QVERIFY(d.close());
         } else {
             if (how == Close::QuitKeyTooLong)
-                b.put(D::IDC_KEY, QString(32, QChar(0xe4))); // 64 bytes
+                b.put(D::IDC_KEY, ae(32)); // 64 bytes
             QTest::mouseClick(b.button(D::IDOK), Qt::LeftButton);
             QCOMPARE(b.prompts.texts(),
                      how == Close::QuitKeyTooLong ? QStringList{kTooLong.arg(63)} : QStringList());
@@ -230,51 +249,38 @@ private slots:
     // The security type's rules on the form: a key too long for the new type is cleared; the key
     // field and the enterprise fields enabled or not; the bytes the key field takes.
     void rules_data() {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<int>("to");
-        QTest::addColumn<bool>("cleared");
-        QTest::addColumn<bool>("keyEnabled");
-        QTest::addColumn<bool>("enterpriseEnabled");
-        QTest::addColumn<int>("keyLimit");
+        QTest::addColumn<Rule>("row");
         using namespace security;
         const QString k20 = QStringLiteral("abcdefghij0123456789");
         QTest::newRow("WPA 12 bytes to WEP: cleared, WEP takes 10")
-            << kWpa << QString(6, QChar(0xe4)) << kWep << true << true << false << 10;
-        QTest::newRow("WEP 10 to WEP128, which takes 26")
-            << kWep << "0123456789" << kWep128 << false << true << false << 26;
-        QTest::newRow("WPA 26 to WEP128") << kWpa << k26 << kWep128 << false << true << false << 26;
+            << Rule{.key = ae(6), .to = kWep, .cleared = true, .keyLimit = 10};
+        QTest::newRow("WPA 26 to WEP128, which takes 26")
+            << Rule{.key = k26, .to = kWep128, .keyLimit = 26};
         QTest::newRow("WPA 27 to WEP128: cleared")
-            << kWpa << (k26 + "x") << kWep128 << true << true << false << 26;
+            << Rule{.key = k26 + "x", .to = kWep128, .cleared = true, .keyLimit = 26};
         QTest::newRow("WPA2 20 to NONE: no key, kept")
-            << kWpa2 << k20 << security::kNone << false << false << false << 63;
+            << Rule{.from = kWpa2, .key = k20, .to = kNone, .keyEnabled = false};
         QTest::newRow("WPA to WPA-ENTERPRISE: the enterprise fields instead of the key")
-            << kWpa << k20 << kWpaEnterprise << false << false << true << 63;
+            << Rule{.key = k20, .to = kWpaEnterprise, .keyEnabled = false, .enterprise = true};
         QTest::newRow("WPA-ENTERPRISE to WPA2, which takes 63")
-            << kWpaEnterprise << k20 << kWpa2 << false << true << false << 63;
+            << Rule{.from = kWpaEnterprise, .key = k20, .to = kWpa2};
     }
     void rules() {
-        QFETCH(int, from);
-        QFETCH(QString, key);
-        QFETCH(int, to);
-        QFETCH(bool, cleared);
-        QFETCH(bool, keyEnabled);
-        QFETCH(bool, enterpriseEnabled);
-        QFETCH(int, keyLimit);
+        QFETCH(Rule, row);
         Bench b;
         CSetupDlg& d = b.start();
-        b.security()->setCurrentIndex(from);
-        b.edit(D::IDC_KEY)->setText(key);
+        b.security()->setCurrentIndex(row.from);
+        b.edit(D::IDC_KEY)->setText(row.key);
         b.edit(D::IDC_USER)->setText("alice");
-        b.security()->setCurrentIndex(to);
-        QCOMPARE(b.edit(D::IDC_KEY)->text(), cleared ? QString() : key);
-        QCOMPARE(b.edit(D::IDC_KEY)->isEnabled(), keyEnabled);
+        b.security()->setCurrentIndex(row.to);
+        QCOMPARE(b.edit(D::IDC_KEY)->text(), row.cleared ? QString() : row.key);
+        QCOMPARE(b.edit(D::IDC_KEY)->isEnabled(), row.keyEnabled);
         for (int id : kEnterpriseControls)
-            QCOMPARE(d.control(id)->isEnabled(), enterpriseEnabled);
-        QCOMPARE(d.keyTypingLimit(), keyLimit);
+            QCOMPARE(d.control(id)->isEnabled(), row.enterprise);
+        QCOMPARE(d.keyTypingLimit(), row.keyLimit);
         // Regression: the key field lost its limit with a language change.
         b.choose(D::IDC_LANGUAGE, kEnglishItem);
-        QCOMPARE(d.keyTypingLimit(), keyLimit);
+        QCOMPARE(d.keyTypingLimit(), row.keyLimit);
         QCOMPARE(b.edit(D::IDC_USER)->text(), QStringLiteral("alice")); // kept while disabled
         QVERIFY(b.prompts.shown.isEmpty());
     }
@@ -283,64 +289,51 @@ private slots:
     // put in by the program a text stays whole and Quit refuses it. No control characters; the
     // channel takes digits only.
     void fields_data() {
-        QTest::addColumn<int>("field");
-        QTest::addColumn<QString>("before"); // put in by the program; the cursor at '|' or the end
-        QTest::addColumn<bool>("typed");     // else pasted
-        QTest::addColumn<QString>("input");
-        QTest::addColumn<int>("refused"); // the limit that Quit names; 0: Quit takes the values
-        QTest::addColumn<QString>("after");
-        const auto ae = [](int n) { return QString(n, QChar(0xe4)); };
-        QTest::newRow("SSID typed") << int(D::IDC_SSID) << "" << true << ae(20) << 0 << ae(16);
+        QTest::addColumn<Typing>("row");
+        QTest::newRow("SSID typed") << Typing{.typed = true, .input = ae(20), .after = ae(16)};
         QTest::newRow("channel typed")
-            << int(D::IDC_CHANNEL) << "" << true << "a-4 b123" << 0 << "412";
+            << Typing{.field = D::IDC_CHANNEL, .typed = true, .input = "a-4 b123", .after = "412"};
         // Regression: pasted into a field never typed into, the text was refused whole.
-        QTest::newRow("SSID pasted") << int(D::IDC_SSID) << "" << false << ae(37) << 0 << ae(16);
+        QTest::newRow("SSID pasted") << Typing{.input = ae(37), .after = ae(16)};
         QTest::newRow("pasted inside")
-            << int(D::IDC_SSID) << "1|1" << false << ae(32) << 0 << '1' + ae(15) + '1';
-        QTest::newRow("SSID too long, typed")
-            << int(D::IDC_SSID) << ae(17) << true << "5" << 32 << ae(17);
-        QTest::newRow("channel, 3 bytes")
-            << int(D::IDC_CHANNEL) << ae(1) + '1' << true << "" << 0 << ae(1) + '1';
-        QTest::newRow("channel, 4 bytes")
-            << int(D::IDC_CHANNEL) << ae(2) << true << "" << 3 << ae(2);
+            << Typing{.before = "11", .cursor = 1, .input = ae(32), .after = '1' + ae(15) + '1'};
+        QTest::newRow("SSID too long, typed") << Typing{
+            .before = ae(17), .typed = true, .input = "5", .after = ae(17), .refused = 32};
+        QTest::newRow("channel of 3 bytes is taken")
+            << Typing{.field = D::IDC_CHANNEL, .before = ae(1) + '1', .after = ae(1) + '1'};
+        QTest::newRow("channel of 4 bytes is refused")
+            << Typing{.field = D::IDC_CHANNEL, .before = ae(2), .after = ae(2), .refused = 3};
         const std::pair<int, const char*> edits[] = {
             {D::IDC_SSID, "SSID"}, {D::IDC_KEY, "key"},       {D::IDC_CHANNEL, "channel"},
             {D::IDC_USER, "user"}, {D::IDC_DOMAIN, "domain"}, {D::IDC_PASSWORD, "password"}};
         for (const auto& [id, field] : edits)
             QTest::addRow("line break pasted into %s", field)
-                << id << "12" << false << "3\r\nAT" << 0 << "12";
-        QTest::newRow("tab pasted") << int(D::IDC_USER) << "12" << false << "4\t" << 0 << "12";
-        QTest::newRow("escape pasted")
-            << int(D::IDC_PASSWORD) << "12" << false << "\x1b" << 0 << "12";
+                << Typing{.field = id, .before = "12", .input = "3\r\nAT", .after = "12"};
     }
     void fields() {
-        QFETCH(int, field);
-        QFETCH(QString, before);
-        QFETCH(bool, typed);
-        QFETCH(QString, input);
-        QFETCH(int, refused);
+        QFETCH(Typing, row);
         Bench b;
         CSetupDlg& d = b.start();
         QApplication::setActiveWindow(&d);
         b.security()->setCurrentIndex(security::kWpa2Enterprise); // enables the enterprise fields
         d.setKeyEnabled(true);
-        QLineEdit* e = b.edit(field);
-        const qsizetype cursor = before.contains('|') ? before.indexOf('|') : before.size();
-        if (!before.remove('|').isEmpty())
-            b.put(field, before);
-        e->setCursorPosition(int(cursor));
-        if (typed)
-            for (QChar c : input)
+        QLineEdit* e = b.edit(row.field);
+        if (!row.before.isEmpty())
+            b.put(row.field, row.before);
+        e->setCursorPosition(row.cursor < 0 ? int(row.before.size()) : row.cursor);
+        if (row.typed)
+            for (QChar c : row.input)
                 QTest::sendKeyEvent(QTest::Click, e, Qt::Key_unknown, QString(c), Qt::NoModifier);
         else
-            e->insert(input);
-        QTEST(e->text(), "after");
+            e->insert(row.input);
+        QCOMPARE(e->text(), row.after);
         QTest::mouseClick(b.button(D::IDOK), Qt::LeftButton);
+        const int refused = row.refused;
         QCOMPARE(d.isVisible(), refused != 0);
         QCOMPARE(b.prompts.texts(), refused ? QStringList{kTooLong.arg(refused)} : QStringList());
         QCOMPARE(b.prompts.icons(), refused ? QStringLiteral("w") : QString());
         if (refused)
-            QCOMPARE(d.focusWidget(), d.control(field));
+            QCOMPARE(d.focusWidget(), d.control(row.field));
     }
 
     // Regression: the stored port was found by substring. A chosen device path is stored.
@@ -438,19 +431,15 @@ private slots:
         QVERIFY(b.launcher.starts.first().args.contains("Description.html"));
 
         const QFontMetrics fm(d.font());
-        const QString letters =
-            QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+        const QString letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
         const int baseX = (fm.horizontalAdvance(letters) / 26 + 1) / 2;
         const int baseY = fm.height();
-        struct Place {
-            int control, x, y, width, height;
+        const auto place = [&](int x, int y, int width, int height) {
+            return QRect((x * baseX + 2) / 4, (y * baseY + 4) / 8, (width * baseX + 2) / 4,
+                         (height * baseY + 4) / 8);
         };
-        for (const Place& p :
-             {Place{D::IDC_SSID, 87, 33, 83, 14}, Place{D::IDC_ENTERPRISE_GROUP, 6, 95, 245, 72},
-              Place{D::IDOK, 158, 172, 50, 14}})
-            QCOMPARE(d.control(p.control)->geometry(),
-                     QRect((p.x * baseX + 2) / 4, (p.y * baseY + 4) / 8, (p.width * baseX + 2) / 4,
-                           (p.height * baseY + 4) / 8));
+        QCOMPARE(d.control(D::IDC_SSID)->geometry(), place(87, 33, 83, 14));
+        QCOMPARE(d.control(D::IDOK)->geometry(), place(158, 172, 50, 14));
         QCOMPARE(d.width(), (258 * baseX + 2) / 4);
         // The two frames keep their titles in both languages.
         QCOMPARE(b.ctl<QGroupBox>(D::IDC_WLAN_GROUP)->title(), QStringLiteral("WLAN"));

@@ -1,8 +1,10 @@
-// The network dialog: rows, size at any font, OK without a row; Refresh on Netsearch's port.
+// The network dialog: rows as shown and read, size at any font, OK without a row; Refresh on
+// Netsearch's port.
 #include "form_bench.h"
 
 #include "link/commands.h"
 
+#include <QAccessible>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTableWidget>
@@ -11,42 +13,31 @@
 using namespace velinor;
 using namespace velinor::fakes;
 
-namespace {
-
-// The rows' cells, joined by '|'.
-QStringList cellTexts(const QTableWidget* list) {
-    QStringList out;
-    for (int r = 0; r < list->rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < list->columnCount(); ++c)
-            cells << list->item(r, c)->text();
-        out << cells.join(u'|');
-    }
-    return out;
-}
-} // namespace
-
 class TestScanDlg : public QObject {
     Q_OBJECT
 private slots:
-    // At a small and a large font: the rows, the columns growing with the font (a whole MAC
-    // address shows, a cut cell has its text as tooltip), the dialog on the screen with the list
-    // beside the buttons; OK without a marked row says so and stays open.
+    // At a small font in English and a large one in German: the rows as a screen reader reads
+    // them, the list named by the title, the columns growing with the font (a whole MAC address
+    // shows, a cut cell has its text as tooltip), the dialog on the screen with the list beside
+    // the buttons; OK without a marked row says so and stays open.
     void rowsAtAnyFont_data() {
         QTest::addColumn<int>("pointSize");
         QTest::addColumn<bool>("shrunk"); // the template is larger than the screen
-        QTest::newRow("7 points") << 7 << false;
-        QTest::newRow("20 points") << 20 << true;
+        QTest::addColumn<bool>("german");
+        QTest::newRow("7 points, English") << 7 << false << false;
+        QTest::newRow("20 points, German") << 20 << true << true;
     }
     void rowsAtAnyFont() {
         QFETCH(int, pointSize);
         QFETCH(bool, shrunk);
+        QFETCH(bool, german);
         const QFont before = QApplication::font();
         const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
         QFont font = before;
         font.setPointSize(pointSize);
         QApplication::setFont(font);
         AdapterBench b;
+        b.form.language = german ? kGerman : kEnglish;
         QVERIFY(b.openPort());
         b.form.controls.m_strSsid = "mine";
         const QString ssid(32, u'W');
@@ -57,13 +48,29 @@ private slots:
         dlg.OnInitDialog();
         dlg.show();
         QTableWidget* list = dlg.networkList();
+        QAccessibleTableInterface* table =
+            QAccessible::queryAccessibleInterface(list)->tableInterface();
+        QStringList headers, cells; // a row's cells joined by '|'
+        for (int c = 0; c < CScanDlg::ColCount; ++c)
+            headers << table->columnDescription(c);
+        for (int r = 0; r < list->rowCount(); ++r) {
+            QStringList row;
+            for (int c = 0; c < CScanDlg::ColCount; ++c)
+                row << table->cellAt(r, c)->text(QAccessible::Name);
+            cells << row.join(u'|');
+        }
+        QCOMPARE(headers.join(u'|'), german
+                                         ? "SSID|Zugang|MAC-Adresse|Kanal|Verschlüsselung|Dämpfung"
+                                         : "SSID|Access|MAC-Address|Channel|Encryption|Damping");
         // Ascending damping, equal ones in the order of the reply.
-        QCOMPARE(cellTexts(list),
+        QCOMPARE(cells,
                  (QStringList{ssid + "|Access Point|00:1A:2B:3C:4D:5E|2|WPA|-3",
                               "MAPLE-AP|Ad-hoc|02:11:22:33:44:55|11|WEP128|48",
                               "a|Access Point|m|1|NONE|48",
                               "office|Access Point|00:1A:2B:3C:4D:5E|6|WPA2-ENTERPRISE|62"}));
-        QCOMPARE(dlg.refreshButton()->text(), QStringLiteral("Ref&resh"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(list)->text(QAccessible::Name),
+                 german ? "Drahtlosnetzwerksuche" : "Wireless network search");
+        QCOMPARE(dlg.refreshButton()->text(), german ? "Aktualisie&ren" : "Ref&resh");
 
         // The whole MAC address fits its column; 32 letters W do not fit the SSID's and show
         // whole as its tooltip until the column is wide enough.
@@ -88,7 +95,9 @@ private slots:
 
         dlg.okButton()->click();
         QVERIFY(dlg.isVisible());
-        QCOMPARE(b.prompts.texts(), QStringList{"Nothing has been selected"});
+        QCOMPARE(b.prompts.texts(),
+                 QStringList{german ? QString::fromUtf8("Es wurde nichts ausgewählt")
+                                    : "Nothing has been selected"});
         QCOMPARE(b.prompts.icons(), QStringLiteral("e"));
         QVERIFY(b.form.controls.m_strSsid == "mine" && !b.form.dampingShown);
         list->selectRow(0);
