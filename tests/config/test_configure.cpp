@@ -6,7 +6,6 @@
 #include "config/certificate.h"
 #include "config/input_checks.h"
 #include "config/programmer.h"
-#include "config/readout.h"
 
 #include <QTest>
 
@@ -163,8 +162,7 @@ private slots:
             "Konfiguration erfolgreich",
             inGerman([](FormBench& b) { b.model.failOpens(1); }));
         // Garbage instead of one reply: the probe is sent again, a preparatory command is only
-        // reported, any other stops the run (for the SSID, the key, the reset and the USB host
-        // see the rows on timing and long replies below).
+        // reported, any other stops the run (more such failures in the rows below).
         row("garbage for the probe: probed again", {}, sent({"BDRF?"}) + firstOf(10), {kSaved}, kOk,
             reply(1, {{0, garbageBytes(1, 39)}}));
         row("garbage for the baud rate: reported", {}, firstOf(10),
@@ -363,15 +361,6 @@ private slots:
         QVERIFY(b.prompts.shown.isEmpty());
         QVERIFY(b.portClosed());
         QTEST(b.logLines().join('|'), "record");
-    }
-
-    // The replies' parser also says whether the query was answered.
-    void parse() {
-        bool ok = false;
-        QCOMPARE(ReadOut::ParseSsidReply("AT+IWLSI?\r\n!lab\r\nI/OK", &ok), QStringLiteral("lab"));
-        QVERIFY(ok);
-        QCOMPARE(ReadOut::ParseNumberReply("AT+IWLCH?\r\n6\r\nI/ERROR", &ok), -1);
-        QVERIFY(!ok);
     }
 
     void validChannels() {
