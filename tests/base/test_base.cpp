@@ -123,8 +123,6 @@ private slots:
             << Help{.language = kEnglish, .inWork = true, .viewers = xchm + kchm, .calls = en};
         QTest::newRow("English, xchm")
             << Help{.language = kEnglish, .inWork = true, .viewers = xchm, .calls = xchmEn};
-        QTest::newRow("German, xchm")
-            << Help{.inWork = true, .viewers = xchm, .calls = "xchm Velinor.chm in %F"};
         QTest::newRow("installed file, desktop handler") << Help{.inData = true, .calls = url};
         QTest::newRow("file missing")
             << Help{.language = kEnglish, .viewers = kchm, .message = missing};
