@@ -112,6 +112,10 @@ private slots:
         row("open ad hoc network: SSID marked with !, the key's characters ignored",
             {.key = "a:b?", .security = security::kNone, .accessPoint = false, .adHoc = true},
             run({"WLCH=6", "WST0=0", "WLSI=!office"}));
+        row("WPA2 ad hoc on channel 149: notice, then configured",
+            {.channel = "149", .accessPoint = false, .adHoc = true},
+            run({"WLCH=149", "WST0=4", "WPP0=passphrase1", "WLSI=!office"}),
+            {box("Channel invalid"), kSaved});
         row("English record of WPA2-ENTERPRISE, no password in it",
             {.security = security::kWpa2Enterprise},
             run({"WST0=0", "CA", "EUSN=CORP\\alice", "WLSI=office", "WST0=6", "WLCH=6"}), {kSaved},
@@ -198,11 +202,22 @@ private slots:
         };
         for (const auto& g : stopping)
             row(g.name, {}, firstOf(g.command), {box(g.text)}, g.text, garbage(g.command));
-        row("I/ERROR for the ad hoc SSID, its last command: stopped",
-            {.accessPoint = false, .adHoc = true},
-            run({"WLCH=6", "WST0=4", "WPP0=passphrase1", "WLSI=!office"}).mid(0, 8),
-            {box("Error occurred while set SSID")}, "Error occurred while set SSID",
-            fault("AT+IWLSI", Fault::Error));
+        // I/ERROR stops the ad hoc run at that command.
+        const auto adHocRun = run({"WLCH=6", "WST0=4", "WPP0=passphrase1", "WLSI=!office"});
+        const struct {
+            const char* name;
+            const char* command;
+            const char* text;
+        } adHocErrors[] = {
+            {"I/ERROR for the ad hoc channel", "AT+IWLCH", "Error occurred while set channel"},
+            {"I/ERROR for the ad hoc type", "AT+IWST0", "Error occurred while set encryption"},
+            {"I/ERROR for the ad hoc key", "AT+IWPP0", "Error occurred while set key"},
+            {"I/ERROR for the ad hoc SSID", "AT+IWLSI", "Error occurred while set SSID"},
+        };
+        for (int i = 0; i < 4; ++i)
+            row(adHocErrors[i].name, {.accessPoint = false, .adHoc = true}, adHocRun.mid(0, 5 + i),
+                {box(adHocErrors[i].text)}, adHocErrors[i].text,
+                fault(adHocErrors[i].command, Fault::Error));
         row("port left open by an earlier command: closed and opened again", {}, firstOf(10),
             {kSaved}, kOk, [](FormBench& b) { b.sim.open(kPortName); });
         // A command reads once, for 100 ms from 1200 ms after its write; the key wait polls.
