@@ -71,9 +71,9 @@ public:
         QString workingDir;
     };
     QStringList installed; // programs that isInstalled() finds
-    QList<Start> starts;   // every start() call
-    QStringList opened;    // every open() call
-    bool result = true;    // what start() and open() report
+    QList<Start> starts;
+    QStringList opened;
+    bool result = true; // what start() and open() report
 
     bool isInstalled(const QString& program) const override { return installed.contains(program); }
     bool start(const QString& program, const QStringList& args,
@@ -87,7 +87,6 @@ public:
     }
 };
 
-// Reports a list of ports that the test sets.
 class FakePortEnumerator : public PortEnumerator {
 public:
     QList<PortInfo> list;
@@ -122,7 +121,6 @@ public:
     int security = -1;
     bool accessPoint = false;
     bool adHoc = false;
-    bool keyEnabled = true;
     bool dampingShown = false;
     QString port = QStringLiteral("/dev/ttyACM0");
     int language = kEnglish;
@@ -150,7 +148,7 @@ public:
     QString selectedPort() const override { return port; }
     QString selectedLanguageText() const override { return QStringLiteral("English"); }
     int GetLanguage() const override { return language; }
-    void setKeyEnabled(bool enabled) override { keyEnabled = enabled; }
+    void setKeyEnabled(bool) override {}
     void focusKey() override {}
     void UpdateSecurityFields() override {}
     void showDamping() override { dampingShown = true; }

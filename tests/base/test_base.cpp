@@ -1,4 +1,5 @@
-// base/: the catalogue of texts, the rules of the form's fields, settings.ini and the help file.
+// base/: the catalogue of texts, UTF-8 limits, file filters, settings.ini and the help file.
+// The security type's field rules are proven on the form (tests/ui).
 
 #include "base/field_rules.h"
 #include "base/help.h"
@@ -10,6 +11,18 @@
 
 using namespace velinor;
 using namespace velinor::fakes;
+
+// Where the help file lies, the viewers on the PATH and whether they start (and the desktop has
+// a handler); then the calls ("|" between) and the message. %W is the working directory, %D the
+// data directory, %F the one that holds the file.
+struct Help {
+    int language = kGerman;
+    bool inWork = false, inData = false;
+    QStringList viewers = {};
+    bool works = true;
+    QString calls = {}, message = {};
+};
+Q_DECLARE_METATYPE(Help)
 
 class TestBase : public QObject {
     Q_OBJECT
@@ -34,21 +47,6 @@ private slots:
         QVERIFY(!UiText(510, kEnglish, &text) && text.isEmpty());
         text = QStringLiteral("stale");
         QVERIFY(!UiText(28, 5, &text) && text.isEmpty() && UiText(28, 5).isEmpty());
-    }
-
-    // Key on, enterprise on, key limit, longer keys cleared, by the security type's index.
-    void keyField() {
-        const auto rule = [](int index) {
-            const FieldRule r = SecurityFieldRule(index);
-            return QList<int>{r.keyEnabled, r.enterpriseEnabled, r.keyLimit, r.clearKeyLongerThan};
-        };
-        QCOMPARE(rule(-1), QList<int>({1, 0, 63, -1})); // none selected
-        QCOMPARE(rule(0), QList<int>({0, 0, 63, -1}));  // NONE
-        QCOMPARE(rule(1), QList<int>({1, 0, 10, 10}));  // WEP
-        QCOMPARE(rule(2), QList<int>({1, 0, 26, 26}));  // WEP128
-        QCOMPARE(rule(4), QList<int>({1, 0, 63, -1}));  // WPA2
-        QCOMPARE(rule(6), QList<int>({0, 1, 63, -1}));  // WPA2-ENTERPRISE
-        QCOMPARE(rule(7), QList<int>({1, 0, 63, -1}));  // outside the list
     }
 
     // The limits count UTF-8 bytes; a cut falls between two letters.
@@ -111,70 +109,57 @@ private slots:
         QCOMPARE(IniFile::leadingInt("-99999999999"), INT_MIN);
     }
 
-    // The file lies in work, data, both or none; the viewers on the PATH; whether they start (and
-    // the desktop has a handler); then the calls ("|" between) and the message. %W is the working
-    // directory, %D the data directory, %F the one that holds the file.
     void help_data() {
-        for (const char* c : {"language", "where", "installed", "works", "calls", "message"})
-            QTest::addColumn<QString>(c);
+        QTest::addColumn<Help>("row");
+        const QStringList kchm{"kchmviewer"}, xchm{"xchm"};
         const QString en = "kchmviewer -novcheck -showPage Description.html Velinor.chm in %F";
         const QString de = "kchmviewer -novcheck Velinor.chm in %F";
         const QString url = "open file://%F/Velinor.chm";
-        const QString noViewer =
-            "Kein Programm kann die Hilfedatei %F/Velinor.chm anzeigen.\nBitte kchmviewer oder "
-            "xchm installieren (z. B. mit: sudo apt install kchmviewer).";
-        const auto row = [](const char* name, int language, const char* where,
-                            const char* installed, bool works, const QString& calls,
-                            const QString& message = {}) {
-            QTest::newRow(name) << QString::number(language) << where << installed
-                                << QString::number(works) << calls << message;
-        };
-        row("no language counts as German", 5, "work", "kchmviewer", true, de);
-        row("English, kchmviewer before xchm", kEnglish, "work", "xchm kchmviewer", true, en);
-        row("English, xchm", kEnglish, "work", "xchm", true,
-            "xchm file:%F/Velinor.chm#xchm:/Description.html in %F");
-        row("German, xchm", kGerman, "work", "xchm", true, "xchm Velinor.chm in %F");
-        row("installed file", kEnglish, "data", "kchmviewer", true, en);
-        row("German, working directory first", kGerman, "both", "kchmviewer", true, de);
-        row("desktop handler", kGerman, "data", "", true, url);
-        row("file missing", kEnglish, "none", "kchmviewer", true, "",
-            "The help file Velinor.chm was not found.\nLooked in: %W, %D");
-        row("nothing can show it", kGerman, "data", "", false, url, noViewer);
+        const QString xchmEn = "xchm file:%F/Velinor.chm#xchm:/Description.html in %F";
+        const QString missing = "The help file Velinor.chm was not found.\nLooked in: %W, %D";
+        QTest::newRow("a language other than English counts as German; working directory first")
+            << Help{.language = 5, .inWork = true, .inData = true, .viewers = kchm, .calls = de};
+        QTest::newRow("English, kchmviewer before xchm")
+            << Help{.language = kEnglish, .inWork = true, .viewers = xchm + kchm, .calls = en};
+        QTest::newRow("English, xchm")
+            << Help{.language = kEnglish, .inWork = true, .viewers = xchm, .calls = xchmEn};
+        QTest::newRow("installed file, desktop handler") << Help{.inData = true, .calls = url};
+        QTest::newRow("file missing")
+            << Help{.language = kEnglish, .viewers = kchm, .message = missing};
         // Regression: a viewer that fails to start hands on to the next.
-        row("viewers that do not start", kGerman, "work", "kchmviewer xchm", false,
-            de + "|xchm Velinor.chm in %F|" + url, noViewer);
+        QTest::newRow("viewers that do not start")
+            << Help{.inWork = true,
+                    .viewers = kchm + xchm,
+                    .works = false,
+                    .calls = de + "|xchm Velinor.chm in %F|" + url,
+                    .message = "Kein Programm kann die Hilfedatei %F/Velinor.chm anzeigen.\nBitte "
+                               "kchmviewer oder xchm installieren (z. B. mit: sudo apt install "
+                               "kchmviewer)."};
     }
     void help() {
-        QFETCH(QString, language);
-        QFETCH(QString, where);
-        QFETCH(QString, installed);
-        QFETCH(QString, works);
+        QFETCH(Help, row);
         QTemporaryDir work, data;
-        if (where == "work" || where == "both")
-            QVERIFY(writeFile(work.filePath("Velinor.chm"), "ITSF"));
-        if (where == "data" || where == "both")
-            QVERIFY(writeFile(data.filePath("Velinor.chm"), "ITSF"));
+        QVERIFY(!row.inWork || writeFile(work.filePath("Velinor.chm"), "ITSF"));
+        QVERIFY(!row.inData || writeFile(data.filePath("Velinor.chm"), "ITSF"));
         FakeLauncher launcher;
-        launcher.installed = installed.split(' ', Qt::SkipEmptyParts);
-        launcher.result = works == "1";
+        launcher.installed = row.viewers;
+        launcher.result = row.works;
         RecordingPrompts prompts;
         HelpOpener(launcher, prompts, work.path(), data.path(), [&] {
-            return language.toInt();
+            return row.language;
         }).OpenHelp();
         QStringList seen;
         for (const FakeLauncher::Start& s : launcher.starts)
             seen << s.program + ' ' + s.args.join(' ') + " in " + s.workingDir;
         for (const QString& opened : launcher.opened)
             seen << "open " + opened;
-        const QString fileDir = where == "data" ? data.path() : work.path();
-        QFETCH(QString, calls);
-        QFETCH(QString, message);
+        const QString fileDir = row.inWork ? work.path() : data.path();
         const auto fill = [&](QString s) {
             return s.replace("%W", work.path()).replace("%D", data.path()).replace("%F", fileDir);
         };
-        QCOMPARE(seen.join('|'), fill(calls));
-        QCOMPARE(prompts.texts().join('|'), fill(message));
-        QCOMPARE(prompts.icons(), fill(message).isEmpty() ? QString() : QStringLiteral("w"));
+        QCOMPARE(seen.join('|'), fill(row.calls));
+        QCOMPARE(prompts.texts().join('|'), fill(row.message));
+        QCOMPARE(prompts.icons(), row.message.isEmpty() ? QString() : QStringLiteral("w"));
     }
 };
 

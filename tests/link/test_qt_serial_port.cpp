@@ -59,7 +59,6 @@ private slots:
         QTest::addColumn<int>("maxBytes");
         QTest::newRow("whole reply") << false << 0 << false << 5220;
         QTest::newRow("whole reply, blocking") << true << 0 << false << 5220;
-        QTest::newRow("read size reached") << false << 0 << false << 8;
         QTest::newRow("read size reached, blocking") << true << 0 << false << 8;
         QTest::newRow("one byte") << false << 0 << false << 1;
         QTest::newRow("the rest already buffered") << false << 4 << false << 18;

@@ -24,9 +24,7 @@ private slots:
         };
         row("program directory: appended to an earlier run's log", "bin", "state", "home",
             "bin/log.txt", 0, true);
-        row("program directory: a new log is the owner's only", "bin", "", "", "bin/log.txt", 0);
         row("XDG_STATE_HOME", "file/bin", "state", "home", "state/velinor/log.txt", 0);
-        row("home", "file/bin", "", "home", "home/.local/state/velinor/log.txt", 0);
         row("relative XDG_STATE_HOME is ignored", "file/bin", "relative", "home",
             "home/.local/state/velinor/log.txt", 0);
         row("home under a file", "file/bin", "", "file/home", "", ENOTDIR);
