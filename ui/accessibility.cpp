@@ -66,7 +66,6 @@ void InstallAccessibility() {
 
 QString WithoutMnemonic(const QString& text) {
     QString out;
-    out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text.at(i) == u'&' && ++i == text.size())
             break;

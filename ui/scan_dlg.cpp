@@ -50,7 +50,8 @@ struct WaitCursor {
 CScanDlg::CScanDlg(MainForm& form, ModuleLink& link, Prompts& prompts, EventLog& log,
                    QWidget* parent)
     : QDialog(parent), m_form(form), m_prompts(prompts), m_scanner(link, prompts, log, form) {
-    setWindowTitle(QString::fromUtf8("Drahtlosnetzwerk wählen"));
+    // OnInitDialog sets the title in the form's language.
+    setWindowTitle(QString::fromUtf8("Drahtlosnetzwerk wählen")); // mutants: skip
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 

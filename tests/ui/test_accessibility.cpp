@@ -87,7 +87,28 @@ private slots:
         }
     }
 
-    // A list's entry is its value; the security types' list reads each entry with its tip.
+    // Tab walks the controls in the order of the table above, as the form reads.
+    void tabOrder() {
+        FormBench b;
+        b.start();
+        const QList<int> order = {
+            D::IDC_LANGUAGE,    D::IDC_PORT,     D::IDC_NETSEARCH,    D::IDC_SSID,
+            D::IDC_SECURITY,    D::IDC_CHANNEL,  D::IDC_ACCESS_POINT, D::IDC_AD_HOC,
+            D::IDC_KEY,         D::IDC_USER,     D::IDC_DOMAIN,       D::IDC_PASSWORD,
+            D::IDC_CERT_SELECT, D::IDC_READ_OUT, D::IDC_CONFIGURE,    D::IDOK};
+        QList<int> walked;
+        QWidget* w = b.dlg->control(order.first());
+        do {
+            for (int id : order)
+                if (b.dlg->control(id) == w)
+                    walked << id;
+            w = w->nextInFocusChain();
+        } while (w != b.dlg->control(order.first()));
+        QCOMPARE(walked, order);
+    }
+
+    // A list's entry is its value; the security types' list reads each entry with its tip. A
+    // list has its open list as one child, and opens it when pressed.
     void listEntries() {
         FormBench b;
         b.start();
@@ -97,6 +118,13 @@ private slots:
         QCOMPARE(iface(b.dlg->control(D::IDC_KEY))->text(QAccessible::Description),
                  QStringLiteral("Enter encryption key, if you have no encryption leave this "
                                 "field blank"));
+        auto* ports = qobject_cast<QComboBox*>(b.dlg->control(D::IDC_PORT));
+        QCOMPARE(iface(ports)->childCount(), 1);
+        iface(ports)->actionInterface()->doAction(QAccessibleActionInterface::setFocusAction());
+        QVERIFY(!ports->view()->isVisible());
+        iface(ports)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QVERIFY(ports->view()->isVisible());
+        ports->hidePopup();
         box->ShowTipList(true);
         QCOMPARE(name(box->tipList()), QStringLiteral("Encryption"));
         QAccessibleInterface* entry = iface(box->tipList())->tableInterface()->cellAt(3, 0);

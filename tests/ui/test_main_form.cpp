@@ -169,7 +169,7 @@ private slots:
             b.choose(D::IDC_LANGUAGE, row.languageItem);
         if (row.command != kNoChoice)
             d.menuAction(row.command)->trigger();
-        QStringList menus; // "*" after a checked entry
+        QStringList menus;                               // "*" after a checked entry
         for (QAction* top : d.currentMenuBar()->actions()) {
             QStringList entries;
             for (QAction* a : top->menu()->actions())
