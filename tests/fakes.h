@@ -53,11 +53,10 @@ public:
             out << s.first;
         return out;
     }
-    // One letter per box: n none, w warning, e error, i information.
-    QString icons() const {
-        QString out;
+    QList<PromptIcon> icons() const {
+        QList<PromptIcon> out;
         for (const auto& s : shown)
-            out += QLatin1Char("nwei"[int(s.second)]);
+            out << s.second;
         return out;
     }
 };

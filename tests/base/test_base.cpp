@@ -159,7 +159,8 @@ private slots:
         };
         QCOMPARE(seen.join('|'), fill(row.calls));
         QCOMPARE(prompts.texts().join('|'), fill(row.message));
-        QCOMPARE(prompts.icons(), row.message.isEmpty() ? QString() : QStringLiteral("w"));
+        QCOMPARE(prompts.icons(),
+                 row.message.isEmpty() ? QList<PromptIcon>() : QList{PromptIcon::Warning});
     }
 };
 

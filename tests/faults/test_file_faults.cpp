@@ -119,7 +119,8 @@ private slots:
         b.click(CSetupDlg::IDC_CERT_SELECT);
         QCOMPARE(b.prompts.texts().join('|'),
                  (refused ? UiText(35, kEnglish) + '|' : QString()) + UiText(517, kEnglish));
-        QCOMPARE(b.prompts.icons(), refused ? QStringLiteral("wn") : QStringLiteral("n"));
+        const QList<PromptIcon> icons = {PromptIcon::Warning, PromptIcon::None};
+        QCOMPARE(b.prompts.icons(), refused ? icons : icons.mid(1));
         QCOMPARE(b.dlg->certificate().certificate().has_value(), !refused);
         b.prompts.shown.clear();
         b.click(CSetupDlg::IDC_CONFIGURE);

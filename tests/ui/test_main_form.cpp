@@ -169,7 +169,7 @@ private slots:
             b.choose(D::IDC_LANGUAGE, row.languageItem);
         if (row.command != kNoChoice)
             d.menuAction(row.command)->trigger();
-        QStringList menus;                               // "*" after a checked entry
+        QStringList menus; // "*" after a checked entry
         for (QAction* top : d.currentMenuBar()->actions()) {
             QStringList entries;
             for (QAction* a : top->menu()->actions())
@@ -331,7 +331,7 @@ private slots:
         const int refused = row.refused;
         QCOMPARE(d.isVisible(), refused != 0);
         QCOMPARE(b.prompts.texts(), refused ? QStringList{kTooLong.arg(refused)} : QStringList());
-        QCOMPARE(b.prompts.icons(), refused ? QStringLiteral("w") : QString());
+        QCOMPARE(b.prompts.icons(), refused ? QList{PromptIcon::Warning} : QList<PromptIcon>());
         if (refused)
             QCOMPARE(d.focusWidget(), d.control(row.field));
     }

@@ -98,7 +98,7 @@ private slots:
         QCOMPARE(b.prompts.texts(),
                  QStringList{german ? QString::fromUtf8("Es wurde nichts ausgewählt")
                                     : "Nothing has been selected"});
-        QCOMPARE(b.prompts.icons(), QStringLiteral("e"));
+        QCOMPARE(b.prompts.icons(), QList{PromptIcon::Error});
         QVERIFY(b.form.controls.m_strSsid == "mine" && !b.form.dampingShown);
         list->selectRow(0);
         dlg.okButton()->click();
