@@ -15,8 +15,10 @@
 
 #include <atomic>
 #include <csignal>
+#include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <unistd.h>
 
 using namespace velinor;
 using namespace velinor::cli;
@@ -475,13 +477,46 @@ private slots:
         QTEST(parsed.error, "error");
     }
 
-    // An exchange of one step shows it.
-    void oneStepProgress() {
-        const std::unique_ptr<FILE, int (*)(FILE*)> err(std::tmpfile(), std::fclose);
-        ConsoleOutput console(stdout, err.get(), false, true);
-        console.startProgress({"P"});
-        PortProgress(console, 0).progress(1, 1);
-        QCOMPARE(CliBench::received(err.get()), "P: 1/1\n");
+    // Progress as lines, or as a bar on a terminal that a long wait moves within its step.
+    void progressLinesAndBar() {
+        using File = std::unique_ptr<FILE, int (*)(FILE*)>;
+        const File lines(std::tmpfile(), std::fclose), bar(std::tmpfile(), std::fclose);
+        ConsoleOutput plain(stdout, lines.get(), false, true),
+            terminal(stdout, bar.get(), true, true);
+        for (ConsoleOutput* console : {&plain, &terminal}) {
+            console->startProgress({"P"});
+            PortProgress progress(*console, 0);
+            progress.progress(0, 0); // no total yet: nothing shown
+            progress.progress(1, 4);
+            progress.progress(5, 10); // half of a long wait within the second step
+        }
+        QCOMPARE(CliBench::received(lines.get()), "P: 1/4\n");
+        QCOMPARE(CliBench::received(bar.get()),
+                 "\rP [#####               ]  25%  \rP [#######             ]  37%  ");
+    }
+
+    // Each line reaches a pipe at once: a caller reads one port's result while others still run.
+    void linesReachAPipeAtOnce() {
+        int out[2], err[2];
+        QVERIFY(::pipe(out) == 0 && ::pipe(err) == 0);
+        FILE* outFile = ::fdopen(out[1], "w");
+        FILE* errFile = ::fdopen(err[1], "w");
+        std::setvbuf(outFile, nullptr, _IOFBF, 4096);
+        std::setvbuf(errFile, nullptr, _IOFBF, 4096);
+        ConsoleOutput console(outFile, errFile, false, true);
+        console.out("P: ok\n");
+        console.err("saved");
+        for (int fd : {out[0], err[0]})
+            QVERIFY(::fcntl(fd, F_SETFL, O_NONBLOCK) == 0);
+        char buffer[16] = {};
+        QCOMPARE(QByteArray(buffer, qMax(0, int(::read(out[0], buffer, sizeof buffer)))),
+                 "P: ok\n");
+        QCOMPARE(QByteArray(buffer, qMax(0, int(::read(err[0], buffer, sizeof buffer)))),
+                 "saved\n");
+        std::fclose(outFile);
+        std::fclose(errFile);
+        ::close(out[0]);
+        ::close(err[0]);
     }
 
     // Showing the values selects the first type that begins with the stored text, as the form's
