@@ -5,9 +5,13 @@
 #include "base/help.h"
 #include "base/ini_file.h"
 #include "base/settings.h"
+#include "base/stop_signals.h"
 #include "fakes.h"
 
 #include <QTest>
+
+#include <csignal>
+#include <poll.h>
 
 using namespace velinor;
 using namespace velinor::fakes;
@@ -161,6 +165,27 @@ private slots:
         QCOMPARE(prompts.texts().join('|'), fill(row.message));
         QCOMPARE(prompts.icons(),
                  row.message.isEmpty() ? QList<PromptIcon>() : QList{PromptIcon::Warning});
+    }
+
+    // SIGTERM and SIGHUP: counted, the first kept, the wake pipe readable until drained; the
+    // former handlers come back afterwards.
+    void stopSignals() {
+        struct sigaction before {
+        }, after{};
+        QVERIFY(::sigaction(SIGHUP, nullptr, &before) == 0);
+        {
+            const StopSignals stop;
+            QVERIFY(stop.installed());
+            pollfd wake{stop.wakeFd(), POLLIN, 0};
+            QCOMPARE(::poll(&wake, 1, 0), 0);
+            std::raise(SIGTERM);
+            std::raise(SIGHUP);
+            QVERIFY(stop.level() == 2 && stop.signal() == SIGTERM);
+            QCOMPARE(::poll(&wake, 1, 0), 1);
+            stop.drain();
+            QCOMPARE(::poll(&wake, 1, 0), 0);
+        }
+        QVERIFY(::sigaction(SIGHUP, nullptr, &after) == 0 && after.sa_handler == before.sa_handler);
     }
 };
 
