@@ -139,7 +139,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
             text.truncate(at);
     }
     const QByteArray entry = key.toUtf8() + '=' + text;
-    int sectionLine = -1;
+    int sectionLine = -1; // mutants: skip (any negative line means the section is missing)
     int lastEntry = -1;
     bool inSection = false;
     bool replaced = false;
