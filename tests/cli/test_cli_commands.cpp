@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <atomic>
@@ -18,6 +19,8 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace velinor;
@@ -475,6 +478,50 @@ private slots:
             !ReadSecrets(parsed.options, input, key, password, secretsError))
             parsed.error = secretsError;
         QTEST(parsed.error, "error");
+    }
+
+    // The question on a terminal (standard input is a pseudo-terminal here): the answer is
+    // typed with the echo off, and the echo comes back, also when a signal ends the question.
+    void hiddenQuestion_data() {
+        QTest::addColumn<bool>("interrupted");
+        QTest::newRow("typed: the line, echo back") << false;
+        QTest::newRow("Ctrl+C at the question: no answer, echo back") << true;
+    }
+    void hiddenQuestion() {
+        QFETCH(bool, interrupted);
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+        const int savedStdin = ::dup(STDIN_FILENO);
+        QVERIFY(slave >= 0 && ::dup2(slave, STDIN_FILENO) == STDIN_FILENO);
+        const auto restore = qScopeGuard([&] {
+            ::dup2(savedStdin, STDIN_FILENO);
+            for (int fd : {savedStdin, slave, master})
+                ::close(fd);
+        });
+        const auto echo = [slave] {
+            termios t{};
+            return ::tcgetattr(slave, &t) == 0 && (t.c_lflag & ECHO) != 0;
+        };
+        const StopSignals stop;
+        ConsoleSecretInput input(stop);
+        QVERIFY(input.stdinIsTerminal() && echo());
+        std::atomic<bool> echoWhileAsked = true;
+        std::thread user([&] {
+            while (echo())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            echoWhileAsked = echo();
+            if (interrupted)
+                ::kill(::getpid(), SIGINT);
+            else
+                QVERIFY(::write(master, "typed key\nrest\n", 15) == 15);
+        });
+        QString answer = "stale";
+        const bool answered = input.askHidden("Key: ", answer);
+        user.join();
+        QVERIFY(!echoWhileAsked && echo());
+        QCOMPARE(answered, !interrupted);
+        QCOMPARE(answer, interrupted ? "stale" : "typed key");
     }
 
     // Progress as lines, or as a bar on a terminal that a long wait moves within its step.
