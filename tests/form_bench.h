@@ -83,6 +83,8 @@ struct FormBench {
     start(const QByteArray& ini = "[settings]\nlanguage=10000\nlog=1\nport=/dev/ttyACM0\n") {
         if (!ini.isNull())
             writeFile(iniPath(), ini);
+        dlg.reset(); // a fresh start: the form of an earlier one ends before what it uses
+        app.reset();
         services.reset(new Services{clock, sim, prompts, launcher, ports, picker, workingDir,
                                     programDir, dir.path() + QStringLiteral("/sys"), QString(),
                                     QString(), homeDir});
