@@ -100,6 +100,8 @@ private slots:
         QVERIFY(b.portClosed());
         QFETCH(Entries, after);
         QCOMPARE(b.shown().text(), after.text());
+        // The key field follows the type again (the dialog had it enabled for its rows).
+        QCOMPARE(b.edit(CSetupDlg::IDC_KEY)->isEnabled(), after.security != security::kNone);
         const auto* damping = qobject_cast<QLabel*>(b.dlg->control(CSetupDlg::IDC_DAMPING));
         QTEST(damping->text(), "damping");
         QCOMPARE(b.dlg->control(CSetupDlg::IDC_DAMPING_LABEL)->isVisible(), !pick.isEmpty());
