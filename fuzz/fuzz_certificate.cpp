@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool loaded = store.LoadCertificateFile(path);
     FUZZ_CHECK(loaded == (content.size() <= CertificateStore::kMaxFileSize && holdsBoth(text)));
     FUZZ_CHECK(store.certificate() == (loaded ? std::optional(text) : std::nullopt));
-    FUZZ_CHECK(prompts.icons() == (loaded ? QString() : QStringLiteral("w")));
+    FUZZ_CHECK(prompts.icons() ==
+               (loaded ? QList<PromptIcon>() : QList<PromptIcon>{PromptIcon::Warning}));
     return 0;
 }
