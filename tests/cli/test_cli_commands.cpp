@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <map>
 #include <mutex>
+#include <pty.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -489,11 +490,10 @@ private slots:
     }
     void hiddenQuestion() {
         QFETCH(bool, interrupted);
-        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-        const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+        int master = -1, slave = -1;
+        QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
         const int savedStdin = ::dup(STDIN_FILENO);
-        QVERIFY(slave >= 0 && ::dup2(slave, STDIN_FILENO) == STDIN_FILENO);
+        QVERIFY(::dup2(slave, STDIN_FILENO) == STDIN_FILENO);
         const auto restore = qScopeGuard([&] {
             ::dup2(savedStdin, STDIN_FILENO);
             for (int fd : {savedStdin, slave, master})
