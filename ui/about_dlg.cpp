@@ -47,11 +47,15 @@ CAboutDlg::CAboutDlg(Launcher& launcher, EventLog& log, int langOffset, QString 
     // dialog units give, up to the next control or the box's edge.
     m_lblVersion = new QLabel(QStringLiteral("Version 1.07"), this);
     m_lblVersion->setObjectName(QStringLiteral("1024"));
+    // mutants: off (layout: dialog-unit places and sizes)
     placeLabel(m_lblVersion, dialogUnitsToPixels(93, 7, 40, 8), box.width() - 2);
+    // mutants: on
 
     m_lblNotice = new QLabel(QStringLiteral("Velinor\nWLAN set-up tool"), this);
     m_lblNotice->setObjectName(QStringLiteral("1023"));
+    // mutants: off (layout: dialog-unit places and sizes)
     placeLabel(m_lblNotice, dialogUnitsToPixels(9, 7, 68, 16), m_lblVersion->x() - 4);
+    // mutants: on
 
     // The logo is read when the box opens, at its own size; without a readable
     // file the box simply has no logo.
@@ -59,7 +63,9 @@ CAboutDlg::CAboutDlg(Launcher& launcher, EventLog& log, int langOffset, QString 
     m_logo->setObjectName(QStringLiteral("1022"));
     const QString logoPath = FindDataFile(QString::fromLatin1(kLogoFile), m_strWorkingDir, dataDir);
     const QPixmap picture = logoPath.isEmpty() ? QPixmap() : QPixmap(logoPath);
+    // mutants: off (layout: dialog-unit places and sizes)
     const QPoint logoPos = dialogUnitsToPixels(7, 27, 0, 0).topLeft();
+    // mutants: on
     if (!picture.isNull()) {
         m_logo->setPixmap(picture);
         m_logo->setGeometry(QRect(logoPos, picture.size()));
@@ -72,7 +78,9 @@ CAboutDlg::CAboutDlg(Launcher& launcher, EventLog& log, int langOffset, QString 
 
     m_btnOk = new QPushButton(QStringLiteral("OK"), this);
     m_btnOk->setObjectName(QStringLiteral("1"));
+    // mutants: off (layout: dialog-unit places and sizes)
     m_btnOk->setGeometry(dialogUnitsToPixels(47, 94, 50, 14));
+    // mutants: on
     m_btnOk->setDefault(true);
     m_btnOk->setFocus();
     connect(m_btnOk, &QPushButton::clicked, this, &QDialog::accept);

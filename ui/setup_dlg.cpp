@@ -49,7 +49,9 @@ constexpr int kFormWidth = 258;
 constexpr int kFormHeight = 193;
 // A combo box shows one line; its height in the template is that of the open
 // list. The closed box gets the height of an edit field or less.
+// mutants: off (layout: dialog-unit places and sizes)
 constexpr int kClosedComboHeight = 13;
+// mutants: on
 
 using K = CSetupDlg::Kind;
 using S = CSetupDlg::State;
@@ -302,7 +304,9 @@ void CSetupDlg::createControls() {
     m_progress = new QProgressBar(m_client);
     m_progress->setObjectName(QStringLiteral("progress"));
     m_progress->setTextVisible(false);
+    // mutants: off (layout: dialog-unit places and sizes)
     m_progress->setGeometry(dialogUnitsToPixels(44, 188, 164, 3));
+    // mutants: on
     m_progress->hide();
 
     for (const TemplateControl& row : kTemplate)
