@@ -33,7 +33,11 @@ struct Pty {
         ::close(slave);
         name = QString::fromLocal8Bit(path);
     }
-    ~Pty() { ::close(master); }
+    ~Pty() { vanish(); }
+    void vanish() { // as an adapter pulled out
+        ::close(master);
+        master = -1;
+    }
     // What arrives on the master side within 300 ms.
     QByteArray receive() const {
         pollfd pfd{master, POLLIN, 0};
@@ -99,6 +103,42 @@ private slots:
         const bool early = !discard && first + maxBytes <= reply.size();
         QVERIFY2(early ? took < kWindowMs / 2 : took >= kWindowMs - 5 && took < 5 * kWindowMs,
                  qPrintable(QString::number(took)));
+    }
+
+    // The adapter vanishes during a read window: the read ends at once with an error, and the
+    // port's next write fails.
+    void vanishes_data() {
+        QTest::addColumn<bool>("thread");
+        QTest::newRow("event loop") << false;
+        QTest::newRow("blocking") << true;
+    }
+    void vanishes() {
+        QFETCH(bool, thread);
+        Pty pty;
+        QtSerialPort port;
+        QVERIFY(port.open(pty.name).result == OpenResult::Ok);
+        qint64 took = -1;
+        int error = 0;
+        QByteArray got = "none";
+        auto run = [&] {
+            std::thread vanishing([&] {
+                QThread::msleep(100);
+                pty.vanish();
+            });
+            QElapsedTimer timer;
+            timer.start();
+            got = port.read(100, 4 * kWindowMs);
+            took = timer.elapsed();
+            error = port.lastError();
+            vanishing.join();
+        };
+        if (thread)
+            std::thread(run).join();
+        else
+            run();
+        QVERIFY2(took < 2 * kWindowMs, qPrintable(QString::number(took)));
+        QVERIFY(got.isEmpty() && error != 0);
+        QCOMPARE(port.write("AT+IFD\r", 100), -1);
     }
 
     // A second open fails while the port is held, also as root.
