@@ -232,6 +232,12 @@ private slots:
         row("key's I/ERROR cut after I/ERRO: stopped", {}, firstOf(8),
             {box("Error occurred while set key")}, "Error occurred while set key",
             reply(8, {{2000, "AT+IWPP0=passphrase1\r\nI/ERRO"}, {2150, "R\r\n"}}));
+        // The key's answer is read 300 times, each time a pause of 100 ms and a read of 100 ms.
+        row("key's I/OK at the last read's end: configured", {}, firstOf(10), {kSaved}, kOk,
+            reply(8, {{60200, "AT+IWPP0=passphrase1\r\nI/OK\r\n"}}));
+        row("key's I/OK after the last read: time-out", {}, firstOf(8),
+            {box("Timeout occurred while set key")}, "Timeout occurred while set key",
+            reply(8, {{60201, "AT+IWPP0=passphrase1\r\nI/OK\r\n"}}));
         // Regression: reply bytes beyond one read are thrown away before the next command.
         const QByteArray filler(6000, 'x');
         row("long reply to the reset not taken for the USB host's", {}, firstOf(10),
