@@ -106,6 +106,27 @@ private slots:
                  "log=0\r\nx=y\r\nsearch=2\r\nport=COM3\r\n\r\n[other]\r\na=b\r\n");
     }
 
+    // settings.ini up to 16 MiB is read and written; a larger file is no settings file: it is
+    // read as missing and left as it is.
+    void settingsFileSize_data() {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("16 MiB: taken") << qint64(16 << 20) << true;
+        QTest::newRow("a byte more: left alone") << qint64((16 << 20) + 1) << false;
+    }
+    void settingsFileSize() {
+        QFETCH(qint64, size);
+        QFETCH(bool, taken);
+        QTemporaryDir dir;
+        const Settings s(dir.path());
+        QVERIFY(writeFile(s.path(), "[settings]\nlog=1\n") && QFile::resize(s.path(), size));
+        QCOMPARE(s.logInt(), taken ? 1 : 0);
+        s.setSearch(2);
+        const QByteArray after = readFile(s.path());
+        QCOMPARE(after.size(), taken ? size + 10 : size); // the last line ended, "search=2\n"
+        QCOMPARE(after.endsWith("\nsearch=2\n"), taken);
+    }
+
     void settingsLeadingInt() {
         QCOMPARE(IniFile::leadingInt(""), 0);
         QCOMPARE(IniFile::leadingInt(" \t-12x"), -12);
