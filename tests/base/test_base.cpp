@@ -132,6 +132,7 @@ private slots:
         QCOMPARE(IniFile::leadingInt(" \t-12x"), -12);
         QCOMPARE(IniFile::leadingInt("+99999999999999"), INT_MAX);
         QCOMPARE(IniFile::leadingInt("-99999999999"), INT_MIN);
+        QCOMPARE(IniFile::leadingInt("-2147483647"), -INT_MAX);
     }
 
     void help_data() {
