@@ -3,8 +3,12 @@
 #include "form_bench.h"
 
 #include "base/settings.h"
+#include "config/certificate.h"
 
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace velinor;
 using namespace velinor::fakes;
@@ -94,6 +98,30 @@ private slots:
         QVERIFY(b.prompts.texts() == QStringList{UiText(28, kEnglish)} && b.app->IsLogActive());
         QVERIFY(readFile(b.homeDir + QStringLiteral("/.local/state/velinor/log.txt"))
                     .endsWith(" : Configuration successful\n"));
+    }
+
+    // Started with standard input closed (as a service may be), the log and the certificate
+    // file get descriptor 0: written and read as any other file, and closed afterwards.
+    void descriptorZero() {
+        QTemporaryDir dir;
+        ManualClock clock;
+        RecordingPrompts prompts;
+        FakeForm form;
+        FakeFilePicker picker;
+        LogWriter writer(dir.path(), clock, prompts, {});
+        CertificateStore store(picker, prompts, form);
+        QVERIFY(writeFile(dir.filePath("ca.pem"), kPem));
+        const int savedStdin = ::dup(STDIN_FILENO);
+        ::close(STDIN_FILENO);
+        const bool written = writer.LogWrite("entry\n");
+        const bool closedAfterWrite = ::fcntl(STDIN_FILENO, F_GETFD) < 0;
+        const bool loaded = store.LoadCertificateFile(dir.filePath("ca.pem"));
+        const bool closedAfterRead = ::fcntl(STDIN_FILENO, F_GETFD) < 0;
+        ::dup2(savedStdin, STDIN_FILENO);
+        ::close(savedStdin);
+        QVERIFY(written && closedAfterWrite && loaded && closedAfterRead);
+        QCOMPARE(readFile(writer.path()), "entry\n");
+        QVERIFY(prompts.shown.isEmpty());
     }
 
     // A good certificate, then the bad file: refused with a warning, or unreadable (the chooser
