@@ -46,7 +46,8 @@ struct Adapter {
 
 class FakeSecretInput : public SecretInput {
 public:
-    QString typed; // null: standard input is no terminal; else what the user types there
+    QString typed;            // null: standard input is no terminal; else what the user types there
+    bool interrupted = false; // a signal ends the question
     bool stdinIsTerminal() const override { return !typed.isNull(); }
     bool readStdinLine(QString& line) override {
         line = FirstLine("0123456789abcdef0123456789\r\nmore");
@@ -54,7 +55,7 @@ public:
     }
     bool askHidden(const QString&, QString& answer) override {
         answer = typed;
-        return true;
+        return !interrupted;
     }
     bool readFileLine(const QString& path, QString& line, QString& error) override {
         static const QHash<QString, QByteArray> files = {{"/wep", "0123456789\n"},
@@ -128,9 +129,10 @@ struct CliBench {
     }
 
     // velinor-cli on this command line (-q: --quiet), in English unless --lang says otherwise;
-    // the exit code. typed: what the user types at the terminal (null: stdin is no terminal).
+    // the exit code. typed: what the user types at the terminal (null: stdin is no terminal);
+    // interrupted: the stop comes at that question, as velinor-cli's main() then reports it.
     int run(const QString& commandLine, const StopRequest* stop = nullptr,
-            const QString& typed = {}, bool errIsTerminal = false) {
+            const QString& typed = {}, bool errIsTerminal = false, bool interrupted = false) {
         adapters.clear();
         leftOpen.clear();
         QFile::remove(log);
@@ -140,8 +142,10 @@ struct CliBench {
         [&] { QCOMPARE(parsed.error, QString()); }();
         FakeSecretInput input;
         input.typed = typed;
+        input.interrupted = interrupted;
         QString key = "stale", password = "stale", error;
-        [&] { QVERIFY(ReadSecrets(parsed.options, input, key, password, error)); }();
+        const bool asked = ReadSecrets(parsed.options, input, key, password, error);
+        [&] { QCOMPARE(asked, !interrupted); }();
         fakes::FakePortEnumerator ports;
         ports.addAdapter("/dev/ttyACM10");
         ports.addPlain("/dev/ttyS0");
@@ -160,7 +164,8 @@ struct CliBench {
         Environment env{ports,     [this] { return std::make_unique<Port>(*this); },
                         makeClock, dir.filePath("sys"),
                         console,   stop};
-        const int code = RunCommand(parsed.options, key, password, env);
+        const int code = asked ? RunCommand(parsed.options, key, password, env)
+                               : StoppedAtQuestion(parsed.options, env);
         out = received(o.get());
         if (out.startsWith(u'{'))
             out = QJsonDocument::fromJson(out.toUtf8()).toJson(QJsonDocument::Compact);
@@ -179,19 +184,20 @@ struct Run {
     // An absent port restarts the adapters' USB devices ("authorized" written 0, then 1), but
     // not while other ports are being programmed: it would cut them off.
     bool usbRestarted = false;
-    QList<int> sigintAtMs = {}; // the moments of the adapter's clock at which SIGINT comes
+    QList<int> sigintAtMs = {};    // the moments of the adapter's clock at which SIGINT comes
+    bool sigintAtQuestion = false; // the first SIGINT ends the question for the key
     QString args = {}; // starting with an option: run as "configure --port P --ssid office ..."
     int code = kExitOk;
     QString out = {}, err = {};
 };
 
 // Stopping asked for at these moments of each adapter's clock; asked off a port's thread, the
-// most that any port was told.
+// most that any port was told (a request at moment 0 has come before any port's work).
 struct ScheduledStop : StopRequest {
-    ScheduledStop(const QList<int>& at, int s) : atMs(at), sig(s) {}
+    ScheduledStop(const QList<int>& at, int s) : atMs(at), sig(s), most(int(at.count(0))) {}
     QList<int> atMs;
     int sig;
-    mutable std::atomic<int> most{0};
+    mutable std::atomic<int> most;
     int level() const override {
         if (!t_clock)
             return most;
@@ -290,6 +296,14 @@ private slots:
         const QString wpa2Enterprise =
             "-q --access-point --security WPA2-ENTERPRISE --user anna --channel 6 --certificate " +
             ca;
+        const QString atQuestion = "stopped at the question for the key or password: no adapter "
+                                   "was touched";
+        row("Ctrl+C at the key question: no adapter touched", "--access-point --security WPA", 130,
+            "", atQuestion,
+            {.typed = "",
+             .log = {"SIGINT: " + atQuestion},
+             .sigintAtMs = {0},
+             .sigintAtQuestion = true});
         row("WPA2-ENTERPRISE, password from stdin", wpa2Enterprise + " --password-stdin", kExitOk,
             ok, saved, {.running = {{"WST0", "6"}, {"EUSN", "anna"}}});
         row("WPA2-ENTERPRISE, no password and no terminal: refused", wpa2Enterprise, kExitRefused,
@@ -411,10 +425,11 @@ private slots:
         m_bench.present = {{"P", run.adapter}};
         QVERIFY(fakes::writeFile(m_usb + "authorized", "-"));
         const ScheduledStop stop(run.sigintAtMs, SIGINT);
-        const int code =
-            m_bench.run(run.args + " --log " + m_bench.log,
-                        run.sigintAtMs.isEmpty() ? nullptr : &stop, run.typed, run.errIsTerminal);
+        const int code = m_bench.run(run.args + " --log " + m_bench.log,
+                                     run.sigintAtMs.isEmpty() ? nullptr : &stop, run.typed,
+                                     run.errIsTerminal, run.sigintAtQuestion);
         QCOMPARE(code, run.code);
+        QVERIFY(!run.sigintAtQuestion || m_bench.adapters.empty());
         QCOMPARE(m_bench.leftOpen, QStringList());
         QCOMPARE(m_bench.out, run.out);
         QCOMPARE(m_bench.err, sortedLines(run.err));
