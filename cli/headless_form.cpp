@@ -11,7 +11,8 @@ bool HeadlessForm::UpdateData(bool saveAndValidate) {
     if (!saveAndValidate) {
         // Showing the values selects the first type that begins with the stored text.
         if (!m_values.m_strSecurityType.isEmpty()) {
-            for (int i = 0; i < security::kCount; ++i) {
+            // (Past the list a name is empty, which begins with no stored text.)
+            for (int i = 0; i < security::kCount; ++i) { // mutants: skip
                 if (security::name(i).startsWith(m_values.m_strSecurityType)) {
                     m_security = i;
                     break;

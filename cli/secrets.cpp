@@ -18,8 +18,9 @@ namespace {
 
 constexpr int kTextKey = 503;
 constexpr int kTextPassword = 513;
-// A key or password file is read no further than this.
-constexpr qint64 kMaxSecretFile = 64 * 1024;
+// A key or password file is read no further than this (an endless file such as /dev/zero
+// ends there; any longer first line is refused as a key anyway).
+constexpr qint64 kMaxSecretFile = 64 * 1024; // mutants: skip
 
 // One line typed at the terminal, read byte by byte beside the pipe of the stop signals, so that a
 // signal ends the question (and the terminal gets its echo back) instead of the program.
@@ -31,7 +32,7 @@ bool readLineFromTerminal(const StopSignals& stopSignals, QString& line) {
             return false;
         }
         pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {stopSignals.wakeFd(), POLLIN, 0}};
-        if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1) < 0) {
+        if (::poll(fds, fds[1].fd >= 0 ? 2 : 1, -1) < 0) { // mutants: skip (never descriptor 0)
             if (errno == EINTR)
                 continue;
             return false;

@@ -690,6 +690,9 @@ private slots:
             wep, 1, "", "Ein WEP Schlüssel muss aus 10 Hex-Werten bestehen\n", "de_DE.UTF-8");
         row("--lang en beats LANG=de_DE.UTF-8", wep + QStringList{"--lang", "en"}, 1, "",
             "A WEP key must have 10 hex-values\n", "de_DE.UTF-8");
+        row("endless key file: its first 64 KiB read, refused",
+            wep + QStringList{"--key-file", "/dev/zero"}, 1, "",
+            "Please enter no more than 63 bytes (UTF-8; ä takes two).\n");
         row("unreadable key file, exit 2", wep + QStringList{"--key-file", "/nonexistent"}, 2, "",
             "velinor-cli: /nonexistent: No such file or directory\n");
         const QString keyLines = m_bench.dir.filePath("key");
