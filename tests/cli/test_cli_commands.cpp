@@ -497,7 +497,8 @@ private slots:
     }
 
     // The question on a terminal (standard input is a pseudo-terminal here): the answer is
-    // typed with the echo off, and the echo comes back, also when a signal ends the question.
+    // typed with the echo off, and the echo comes back, also when a signal ends the question;
+    // the question's line (on standard error) is then ended.
     void hiddenQuestion_data() {
         QTest::addColumn<bool>("interrupted");
         QTest::newRow("typed: the line, echo back") << false;
@@ -507,11 +508,14 @@ private slots:
         QFETCH(bool, interrupted);
         int master = -1, slave = -1;
         QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
-        const int savedStdin = ::dup(STDIN_FILENO);
+        const std::unique_ptr<FILE, int (*)(FILE*)> err(std::tmpfile(), std::fclose);
+        const int savedStdin = ::dup(STDIN_FILENO), savedStderr = ::dup(STDERR_FILENO);
         QVERIFY(::dup2(slave, STDIN_FILENO) == STDIN_FILENO);
+        QVERIFY(::dup2(::fileno(err.get()), STDERR_FILENO) == STDERR_FILENO);
         const auto restore = qScopeGuard([&] {
             ::dup2(savedStdin, STDIN_FILENO);
-            for (int fd : {savedStdin, slave, master})
+            ::dup2(savedStderr, STDERR_FILENO);
+            for (int fd : {savedStdin, savedStderr, slave, master})
                 ::close(fd);
         });
         const auto echo = [slave] {
@@ -537,6 +541,7 @@ private slots:
         QVERIFY(!echoWhileAsked && echo());
         QCOMPARE(answered, !interrupted);
         QCOMPARE(answer, interrupted ? "stale" : "typed key");
+        QCOMPARE(CliBench::received(err.get()), interrupted ? "Key: \n" : "Key: ");
     }
 
     // Progress as lines, or as a bar on a terminal that a long wait moves within its step.
