@@ -114,7 +114,7 @@ CertificateStore::ReadResult CertificateStore::readFile(const QString& path, QBy
             break;
         done += n;
     }
-    text.truncate(done);
+    text.truncate(done); // mutants: skip (an unread rest is zero bytes, cut below as well)
     // The text ends at its first zero byte.
     const qsizetype zero = text.indexOf('\0');
     if (zero >= 0)
