@@ -87,7 +87,7 @@ private slots:
                             const QString& log = kOk, const Setup& setup = {}) {
             QTest::newRow(name) << form << commands << messages << log << setup << false;
         };
-        // A refused key is emptied; nothing is sent or logged.
+        // A refused key is emptied for a new one; nothing is sent or logged.
         const auto refusedKey = [](const char* name, int type, const QString& key,
                                    const char* text) {
             QTest::newRow(name) << Entries{.key = key, .security = type} << QList<QByteArray>()
@@ -287,11 +287,13 @@ private slots:
         if (messages.endsWith(kSaved) || messages.endsWith(kGermanSaved))
             QVERIFY(bar.value() == commands.size() - commands.count("AT+IBDRF?\r") + 1 &&
                     bar.maximum() == bar.value());
-        QFETCH(bool, keyEmptied);
+        QFETCH(bool, keyEmptied); // and the focus in the key field, where it is enabled
         Entries shown = form;
         if (keyEmptied)
             shown.key.clear();
         QCOMPARE(b.shown().text(), shown.text());
+        QLineEdit* key = b.edit(CSetupDlg::IDC_KEY);
+        QCOMPARE(b.dlg->focusWidget() == key, keyEmptied && key->isEnabled());
     }
 
     void readOut_data() {
