@@ -190,16 +190,12 @@ bool AdapterProgrammer::ProgramAdapter(SerialPort* port) {
     }
 
     const int digit = security::indexOf(m_form.values().m_strSecurityType);
-    bool programmed = false;
-    if (m_form.isAccessPoint()) {
-        // Without a known security type there is no digit to send.
-        programmed = digit >= 0 ? accessPointSequence(port, digit) : fail(kSecurityFailed);
-    } else if (m_form.isAdHoc()) {
-        programmed = digit >= 0 ? adHocSequence(port, digit) : fail(kSecurityFailed);
-    } else {
+    if (!m_form.isAccessPoint() && !m_form.isAdHoc())
         return false;
-    }
-    if (!programmed)
+    // Without a known security type there is no digit to send.
+    if (digit < 0)
+        return fail(kSecurityFailed);
+    if (!(m_form.isAccessPoint() ? accessPointSequence(port, digit) : adHocSequence(port, digit)))
         return false;
 
     if (!step(port, cmd::BridgeMode(), kBridgeModeFailed))
