@@ -49,7 +49,7 @@ bool nameLess(const QString& a, const QString& b) {
             continue;
         }
         if (a.at(i) != b.at(j))
-            return a.at(i) < b.at(j);
+            return a.at(i) < b.at(j); // mutants: skip (unequal: < and <= agree)
         ++i;
         ++j;
     }

@@ -390,11 +390,11 @@ private slots:
         const QString stopped = "P: stopped: nothing was changed on the adapter";
         row("readout stopped while the port is probed", "readout --port P --json -q", 130,
             readoutStopped, stopped, {.log = {"SIGINT: " + stopped}, .sigintAtMs = {2500}});
-        const QString atSsidOfNine = "P: stopped at step 5 of 9 (AT+IWLSI): the adapter is left "
-                                     "half-programmed and must be configured again";
-        row("NONE: a second SIGINT at the SSID stops, not taken for configured",
-            "-q --access-point --security NONE --channel 6", 130, atSsidOfNine + "\n",
-            "P: " + kFinishing + "\n" + atSsidOfNine, {.sigintAtMs = {3500, 7500}});
+        const QString atRestart = "P: stopped at step 9 of 9 (AT+IDOWN): the adapter is left "
+                                  "half-programmed and must be configured again";
+        row("NONE: a second SIGINT at the restart stops, not taken for configured",
+            "-q --access-point --security NONE --channel 6", 130, atRestart + "\n",
+            "P: " + kFinishing + "\n" + atRestart, {.sigintAtMs = {3500, 13000}});
         row("scan stopped while it waits", "scan --port P --json -q", 130,
             R"({"networks":[],"port":"P","stopped":"SIGINT"})", stopped,
             {.log = {"SIGINT: " + stopped}, .sigintAtMs = {6000}});

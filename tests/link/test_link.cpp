@@ -117,8 +117,9 @@ private slots:
                  "/dev/ttyACM /dev/ttyACM0 /dev/ttyACM1 /dev/ttyACM2 /dev/ttyACM3 /dev/ttyACM10 "
                  "/dev/ttyS0 /dev/x00a /dev/x0b /dev/x01 /dev/x1");
         // The same number: more leading zeros first, either way round.
-        QVERIFY(portlist::nameLess("/dev/x01", "/dev/x1") &&
-                !portlist::nameLess("/dev/x1", "/dev/x01"));
+        for (const auto& [first, second] :
+             {std::pair{"/dev/x01", "/dev/x1"}, {"/dev/x00", "/dev/x0"}, {"/dev/x0", "/dev/x1"}})
+            QVERIFY(portlist::nameLess(first, second) && !portlist::nameLess(second, first));
         QCOMPARE(portlist::manual(e, 2).size(), 2);
         QCOMPARE(portlist::manual(e, 0).size(), 0);
         for (int i = 0; i < 130; ++i)
