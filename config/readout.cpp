@@ -126,7 +126,7 @@ qint32 ReadOut::ParseNumberReply(const QByteArray& reply, bool* ok) {
     const qsizetype start = valueStart(reply);
     if (ok)
         *ok = start >= 0; // mutants: skip (a value starts past the "?" or not at all)
-    if (start < 0) // mutants: skip (a value starts past the "?": never at 0)
+    if (start < 0)        // mutants: skip (a value starts past the "?": never at 0)
         return -1;
     return ParseLeadingInt(reply, start);
 }
