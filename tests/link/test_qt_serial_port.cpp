@@ -173,11 +173,18 @@ private slots:
         QCOMPARE(status.errorText.isEmpty(), code == 0);
         QCOMPARE(second.lastError(), status.errorCode);
         ::close(lockFd);
-        // A closed port fails; once the holder has let go, the port opens.
+        // A closed port fails; once the holder has let go, the port opens and takes its line
+        // settings (19200 baud, two stop bits, hardware flow control).
         first.close();
         second.close();
+        LineSettings line{19200, 8, 0, 2, 1}, read;
         QVERIFY(second.write("AT+IFD\r", 100) == -1 && second.read(10, 100).isEmpty());
+        QVERIFY(!second.readLineSettings(read) && !second.writeLineSettings(line));
         QCOMPARE(second.open(pty.name).result, OpenResult::Ok);
+        QVERIFY(second.writeLineSettings(line) && second.readLineSettings(read));
+        QCOMPARE((QList<int>{read.baudRate, read.dataBits, read.parity, read.stopBits,
+                             read.flowControl}),
+                 (QList<int>{19200, 8, 0, 2, 1}));
     }
 };
 
