@@ -102,8 +102,7 @@ qint64 QtSerialPort::write(const QByteArray& data, int timeoutMs) {
     timer.start();
     while (m_port->bytesToWrite() > 0) {
         const qint64 left = timeoutMs - timer.elapsed();
-        // (A wait that succeeds has written what there was: breaking then changes nothing.)
-        if (left <= 0 || !m_port->waitForBytesWritten(int(left))) // mutants: skip
+        if (left <= 0 || !m_port->waitForBytesWritten(int(left)))
             break;
     }
     if (m_port->error() != QSerialPort::NoError && m_port->error() != QSerialPort::TimeoutError) {

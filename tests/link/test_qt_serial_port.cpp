@@ -141,6 +141,37 @@ private slots:
         QCOMPARE(port.write("AT+IFD\r", 100), -1);
     }
 
+    // A command longer than the terminal's buffer goes out whole while the adapter reads. When
+    // it does not read, what did not go out in time is dropped (also from the terminal's
+    // buffer), not sent before the next command.
+    void longCommand() {
+        Pty pty;
+        QtSerialPort port;
+        QVERIFY(port.open(pty.name).result == OpenResult::Ok);
+        const QByteArray command = "AT+IEUSN=" + QByteArray(20000, 'u') + "\r";
+        const auto adapterReads = [&](qint64 bytes) {
+            QByteArray received;
+            for (QByteArray part; received.size() < bytes; received += part)
+                if ((part = pty.receive()).isEmpty())
+                    break;
+            return received;
+        };
+        QByteArray received;
+        std::thread adapter([&] { received = adapterReads(command.size()); });
+        QCOMPARE(port.write(command, 5000), command.size());
+        adapter.join();
+        QCOMPARE(received, command);
+
+        const qint64 cut = port.write(command, 300); // nobody reads
+        QVERIFY(cut < command.size() && port.lastError() == ETIMEDOUT);
+        adapter = std::thread([&] { received = adapterReads(command.size() + 7); });
+        QCOMPARE(port.write("AT+IFD\r", 1000), 7);
+        adapter.join();
+        const qsizetype before = received.size() - 7; // what the adapter got of the long one
+        QVERIFY(before < command.size());
+        QCOMPARE(received, command.left(before) + "AT+IFD\r");
+    }
+
     // A second open fails while the port is held, also as root.
     void open_data() {
         QTest::addColumn<Holder>("holder");
