@@ -36,7 +36,9 @@ constexpr Qt::Alignment kCentred = Qt::AlignHCenter | Qt::AlignVCenter;
 // The room a cell's text needs beside it: the margins on both sides, inside
 // the grid line.
 int cellPadding(const QWidget* list) {
+    // mutants: off (layout)
     return 2 * (list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1) + 1;
+    // mutants: on
 }
 
 struct WaitCursor {
@@ -165,14 +167,16 @@ void CScanDlg::OnInitDialog() {
     }
     connect(m_listNetworks->horizontalHeader(), &QHeaderView::sectionResized, this,
             &CScanDlg::updateCellTips);
-    m_listNetworks->horizontalHeader()->setStretchLastSection(false);
     m_listNetworks->horizontalHeader()->setSectionsClickable(false);
+    // mutants: off (Qt's defaults, set here to say so)
+    m_listNetworks->horizontalHeader()->setStretchLastSection(false);
     m_listNetworks->horizontalHeader()->setSortIndicatorShown(false);
     m_listNetworks->setSortingEnabled(false);
+    // mutants: on
     m_listNetworks->verticalHeader()->hide();
     // Rows as tight as a report list's.
     m_listNetworks->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
-    m_listNetworks->setShowGrid(true);
+    m_listNetworks->setShowGrid(true); // mutants: skip (Qt's default)
     m_listNetworks->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listNetworks->setSelectionMode(QAbstractItemView::SingleSelection);
     m_listNetworks->setEditTriggers(QAbstractItemView::NoEditTriggers);

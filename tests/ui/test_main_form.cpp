@@ -445,6 +445,11 @@ private slots:
         QCOMPARE(b.ctl<QGroupBox>(D::IDC_WLAN_GROUP)->title(), QStringLiteral("WLAN"));
         QCOMPARE(b.ctl<QGroupBox>(D::IDC_ENTERPRISE_GROUP)->title(),
                  QStringLiteral("WPA Enterprise"));
+        // Without the form (as while the program ends), the help's language is settings.ini's.
+        b.dlg.reset();
+        b.app->OnCommand(App::kCmdHelp);
+        QVERIFY(b.launcher.starts.size() == 3 &&
+                b.launcher.starts.last().args.contains("Description.html"));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "link/commands.h"
 
 #include <QAccessible>
+#include <QLineEdit>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTableWidget>
@@ -100,9 +101,20 @@ private slots:
                                     : "Nothing has been selected"});
         QCOMPARE(b.prompts.icons(), QList{PromptIcon::Error});
         QVERIFY(b.form.controls.m_strSsid == "mine" && !b.form.dampingShown);
-        list->selectRow(0);
+        // A click marks a whole row, Ctrl+click another instead of both; a double click edits
+        // nothing. OK takes the marked row.
+        const auto cell = [list](int row) {
+            return list->visualItemRect(list->item(row, CScanDlg::ColChannel)).center();
+        };
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell(0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, cell(1));
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, cell(1));
+        QCOMPARE(list->selectionModel()->selectedRows(),
+                 QModelIndexList{list->model()->index(1, 0)});
+        QVERIFY(!list->findChild<QLineEdit*>()); // no cell editor
         dlg.okButton()->click();
         QVERIFY(!dlg.isVisible());
+        QCOMPARE(b.form.v.m_strSsid, "MAPLE-AP");
     }
 
     // The first scan runs before the dialog shows; Refresh rescans on the port opened once.
