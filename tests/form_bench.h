@@ -90,8 +90,7 @@ struct FormBench {
                                     QString(), homeDir});
         app = std::make_unique<CSetupApp>(*services);
         dlg = std::make_unique<CSetupDlg>(*app, *services);
-        dlg->OnInitDialog();
-        dlg->show();
+        dlg->show(); // which initialises it, as exec() does
         return *dlg;
     }
 

@@ -25,8 +25,7 @@ int CSetupApp::InitInstance() {
     CSetupDlg dlg(*this, m_services);
     // SIGTERM, SIGHUP and Ctrl+C close the form as the close box does.
     const SignalQuit quit(&dlg);
-    dlg.OnInitDialog();
-    dlg.exec();
+    dlg.exec(); // showing it initialises it
     return 0;
 }
 
