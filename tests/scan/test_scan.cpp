@@ -79,6 +79,9 @@ private slots:
         FormBench b;
         b.start();
         b.enter({.security = security::kNone});
+        // The probe's reply is longer than one read: its rest is not taken for the scan's.
+        b.model.setReply(1, {{0, "AT+IBDRF?\r\n9\r\nI/OK\r\n" + QByteArray(6000, 'x') +
+                                     "\r\nlate,AP,m,NONE,1,1\r\n"}});
         b.model.setReply(2, reply);
         QStringList listed;
         bool keyEnabled = false;
