@@ -68,7 +68,7 @@ CAboutDlg::CAboutDlg(Launcher& launcher, EventLog& log, int langOffset, QString 
     // mutants: on
     if (!picture.isNull()) {
         m_logo->setPixmap(picture);
-        m_logo->setGeometry(QRect(logoPos, picture.size()));
+        m_logo->setGeometry(QRect(logoPos, picture.size())); // mutants: skip (layout)
         m_logo->setCursor(Qt::PointingHandCursor);
         m_logo->installEventFilter(this);
     } else {

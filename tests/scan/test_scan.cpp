@@ -5,6 +5,7 @@
 #include "scan/scan_parser.h"
 
 #include <QLabel>
+#include <QScopeGuard>
 #include <QTableWidget>
 #include <QTest>
 
@@ -85,6 +86,9 @@ private slots:
         b.model.setReply(2, reply);
         QStringList listed;
         bool keyEnabled = false;
+        // Another's cursor is left as it was: the wait cursor is taken away once, not twice.
+        QApplication::setOverrideCursor(Qt::CrossCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         b.netsearch([&](CScanDlg& d) {
             keyEnabled = b.edit(CSetupDlg::IDC_KEY)->isEnabled();
             for (int r = 0; r < d.networkList()->rowCount(); ++r)
@@ -95,6 +99,7 @@ private slots:
             d.okButton()->click();
         });
 
+        QCOMPARE(QApplication::overrideCursor()->shape(), Qt::CrossCursor);
         QCOMPARE(listed, rows);
         QCOMPARE(keyEnabled, !rows.isEmpty());
         QTEST(b.prompts.shown, "messages");

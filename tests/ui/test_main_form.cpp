@@ -4,6 +4,7 @@
 #include "form_bench.h"
 #include "ui/qt_services.h"
 #include "ui/qt_translations.h"
+#include "ui/signal_quit.h"
 #include "ui/tip_combo_box.h"
 
 #include <QDialogButtonBox>
@@ -16,6 +17,8 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <csignal>
 
 using namespace velinor;
 using namespace velinor::fakes;
@@ -39,7 +42,7 @@ struct Bench : FormBench {
 
 using D = CSetupDlg;
 using App = CSetupApp;
-enum class Close { Escape, CloseBox, Quit, QuitKeyTooLong };
+enum class Close { Escape, CloseBox, Quit, QuitKeyTooLong, Sigterm };
 constexpr int kNoChoice = -1; // no language chosen, no menu command
 constexpr int kGermanItem = 0, kEnglishItem = 1;
 constexpr int kEnterpriseControls[] = {D::IDC_USER, D::IDC_DOMAIN, D::IDC_PASSWORD,
@@ -203,6 +206,7 @@ private slots:
         QTest::addColumn<bool>("open");
         QTest::newRow("Escape") << Close::Escape << false << false;
         QTest::newRow("close box") << Close::CloseBox << false << false;
+        QTest::newRow("SIGTERM, as the close box") << Close::Sigterm << false << false;
         QTest::newRow("Quit") << Close::Quit << false << false;
         QTest::newRow("Quit refused: the rest is not taken")
             << Close::QuitKeyTooLong << false << true;
@@ -227,6 +231,10 @@ private slots:
             QCoreApplication::processEvents();
         } else if (how == Close::Escape) {
             QTest::keyClick(&d, Qt::Key_Escape);
+        } else if (how == Close::Sigterm) {
+            const SignalQuit quit(&d);
+            std::raise(SIGTERM);
+            QTRY_VERIFY(!d.isVisible());
         } else if (how == Close::CloseBox) {
             d.values().m_strKey = QString(70, u'k'); // over its limit: no check runs
             d.UpdateData(false);
