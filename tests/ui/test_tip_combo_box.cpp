@@ -115,6 +115,11 @@ private slots:
         QCOMPARE(list->listColumnWidth(), width - 4 - scrollBar);
         // The last shown row ends at the bottom of the viewport.
         QCOMPARE(b.rowRect(shown - 1).bottom(), list->viewport()->height() - 1);
+        // Opened on the last entry, the list shows it.
+        b.combo->ShowTipList(false);
+        b.combo->setCurrentIndex(entries - 1);
+        formRoom ? b.combo->ShowTipList(true) : list->PopupAt(QRect(topLeft, QSize(width, room)));
+        QVERIFY(list->viewport()->rect().contains(b.rowRect(entries - 1)));
     }
 
     // Steps on the list and the box: keys in the open list, pointing at a row and clicking,
