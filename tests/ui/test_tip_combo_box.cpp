@@ -72,6 +72,19 @@ private slots:
         QTRY_VERIFY(!QToolTip::isVisible());
     }
 
+    // The open list, a window of its own, closes with its box: disabled or hidden.
+    void listClosesWithTheBox() {
+        Bench b;
+        QVERIFY(b.exposed);
+        b.combo->ShowTipList(true);
+        b.combo->setEnabled(false);
+        QVERIFY(!b.combo->isTipListVisible());
+        b.combo->setEnabled(true);
+        b.combo->ShowTipList(true);
+        b.dlg->hide();
+        QVERIFY(!b.combo->isTipListVisible());
+    }
+
     // Whole rows only, and a scroll bar when not all entries fit.
     void popupRows_data() {
         QTest::addColumn<int>("entries");
