@@ -12,8 +12,10 @@ namespace {
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 // Lock-free atomics and write() are what a signal handler may touch.
+// mutants: off (set again by each StopSignals)
 std::atomic<int> g_count{0};
 std::atomic<int> g_first{0};
+// mutants: on
 int g_pipe[2] = {-1, -1};
 struct sigaction g_former[3];
 static_assert(std::atomic<int>::is_always_lock_free);
