@@ -39,7 +39,7 @@ bool HeadlessForm::UpdateData(bool saveAndValidate) {
 }
 
 void HeadlessForm::setSecurityIndex(int index) {
-    m_security = index >= -1 && index < security::kCount ? index : -1;
+    m_security = index >= 0 && index < security::kCount ? index : -1;
 }
 
 void HeadlessForm::setAccessType(bool accessPoint, bool adHoc) {
