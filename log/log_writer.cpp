@@ -45,21 +45,24 @@ bool LogWriter::LogWrite(const QString& text) {
     const QByteArray path = m_path.toLocal8Bit();
     // Owner only: the log holds keys in plain text.
     const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
+    int error = fd < 0 ? errno : 0;
     if (fd >= 0) {
+        // A write that fails (a full disk) is reported as a failed open is: the entry is lost.
         const QByteArray bytes = text.toUtf8();
         qsizetype done = 0;
-        while (done < bytes.size()) {
+        while (done < bytes.size() && error == 0) {
             const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
             if (n < 0 && errno == EINTR)
                 continue;
-            if (n <= 0)
-                break;
-            done += n;
+            if (n > 0)
+                done += n;
+            else
+                error = n < 0 ? errno : EIO;
         }
         ::close(fd);
-        return true;
+        if (error == 0)
+            return true;
     }
-    const int error = errno;
     if (!m_bLogErrorShown) {
         m_bLogErrorShown = true;
         m_prompts.message(

@@ -31,6 +31,7 @@ private slots:
         row("no home", "file", "", "", "", ENOTDIR);
         row("program directory missing, not made", "missing", "", "", "", ENOENT);
         row("log.txt is a directory", "dir", "", "home", "", EISDIR);
+        row("log.txt refuses writes (a full disk)", "full", "", "home", "", ENOSPC);
     }
     void location() {
         QFETCH(QString, program);
@@ -44,6 +45,7 @@ private slots:
             return name.isEmpty() || name == "relative" ? name : dir.path() + "/" + name;
         };
         QVERIFY(QDir(dir.path()).mkpath("bin") && QDir(dir.path()).mkpath("dir/log.txt"));
+        QVERIFY(QDir(dir.path()).mkpath("full") && QFile::link("/dev/full", in("full/log.txt")));
         QVERIFY(writeFile(in("file"), ""));
         QVERIFY(!earlier || writeFile(in(log), "earlier run\n"));
         ManualClock clock;
