@@ -58,7 +58,7 @@ CScanDlg::CScanDlg(MainForm& form, ModuleLink& link, Prompts& prompts, EventLog&
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
 
     m_listNetworks = new QTableWidget(0, ColCount, this);
-    m_listNetworks->setObjectName(QStringLiteral("list1037"));
+    m_listNetworks->setObjectName(QStringLiteral("list1037")); // mutants: skip (for debuggers)
     m_btnOk = new QPushButton(QStringLiteral("&OK"), this);
     m_btnOk->setObjectName(QStringLiteral("button1"));
     m_btnOk->setDefault(true);

@@ -80,6 +80,8 @@ private slots:
                 list->columnWidth(CScanDlg::ColMac));
         QVERIFY(metrics.horizontalAdvance(ssid) > list->columnWidth(CScanDlg::ColSsid));
         QCOMPARE(list->item(0, CScanDlg::ColSsid)->toolTip(), ssid);
+        for (int c = 0; c < CScanDlg::ColCount; ++c) // cells centred, as their headers
+            QCOMPARE(Qt::Alignment(list->item(1, c)->textAlignment()), Qt::AlignCenter);
         list->setColumnWidth(CScanDlg::ColSsid, metrics.horizontalAdvance(ssid) + 20);
         QCOMPARE(list->item(0, CScanDlg::ColSsid)->toolTip(), QString());
 
