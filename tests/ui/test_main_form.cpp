@@ -308,6 +308,10 @@ private slots:
         b.security()->ShowTipList(true);
         QTest::keyClick(b.security()->tipList(), Qt::Key_Return);
         QCOMPARE(b.edit(D::IDC_KEY)->text(), k26);
+        // The values shown again (a language change), a type chosen then gets its rules.
+        b.choose(D::IDC_LANGUAGE, kEnglishItem);
+        b.security()->setCurrentIndex(security::kWpa);
+        QCOMPARE(d.keyTypingLimit(), 63);
     }
 
     // Limits in UTF-8 bytes: typing stops at one, pasting takes what fits, cut between letters;
