@@ -126,7 +126,7 @@ int CTipListCtrl::highlightedRow() const {
         selectionModel()->selectedRows(m_pCombo != nullptr ? m_pCombo->modelColumn() : 0);
     int first = -1;
     for (const QModelIndex& index : rows)
-        if (first < 0 || index.row() < first)
+        if (first < 0 || index.row() < first) // mutants: skip (one row at most is highlighted)
             first = index.row();
     return first;
 }
