@@ -16,7 +16,7 @@ void SystemClock::pause(int ms) {
         QEventLoop loop;
         QTimer timer;
         timer.setTimerType(Qt::PreciseTimer);
-        timer.setSingleShot(true);
+        timer.setSingleShot(true); // mutants: skip (the loop ends at its first time-out)
         QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
         timer.start(ms);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
