@@ -88,6 +88,7 @@ struct Rule { // rules' row: from one security type to another with a key in the
     int to = 0;
     bool cleared = false, keyEnabled = true, enterprise = false; // enterprise: its fields enabled
     int keyLimit = 63;                                           // the bytes the key field takes
+    QString ssid = {}; // put in by the program, over its limit: reported, the rest still taken
 };
 struct Typing { // fields' row
     int field = D::IDC_SSID;
@@ -273,6 +274,8 @@ private slots:
             << Rule{.key = k20, .to = kWpaEnterprise, .keyEnabled = false, .enterprise = true};
         QTest::newRow("WPA-ENTERPRISE to WPA2, which takes 63")
             << Rule{.from = kWpaEnterprise, .key = k20, .to = kWpa2};
+        QTest::newRow("SSID over its limit, WPA 20 to WEP: reported, the key still cleared")
+            << Rule{.key = k20, .to = kWep, .cleared = true, .keyLimit = 10, .ssid = ae(17)};
     }
     void rules() {
         QFETCH(Rule, row);
@@ -281,7 +284,13 @@ private slots:
         b.security()->setCurrentIndex(row.from);
         b.edit(D::IDC_KEY)->setText(row.key);
         b.edit(D::IDC_USER)->setText("alice");
+        if (!row.ssid.isEmpty())
+            b.put(D::IDC_SSID, row.ssid);
         b.security()->setCurrentIndex(row.to);
+        QCOMPARE(b.prompts.texts(),
+                 row.ssid.isEmpty() ? QStringList() : QStringList{kTooLong.arg(32)});
+        QCOMPARE(b.edit(D::IDC_SSID)->text(), row.ssid);
+        b.prompts.shown.clear();
         QCOMPARE(b.edit(D::IDC_KEY)->text(), row.cleared ? QString() : row.key);
         QCOMPARE(b.edit(D::IDC_KEY)->isEnabled(), row.keyEnabled);
         for (int id : kEnterpriseControls)
