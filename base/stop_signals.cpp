@@ -52,7 +52,7 @@ StopSignals::~StopSignals() {
     for (size_t i = 0; i < std::size(kSignals); ++i)
         ::sigaction(kSignals[i], &g_former[i], nullptr);
     for (int& fd : g_pipe) {
-        if (fd >= 0)
+        if (fd >= 0) // mutants: skip (never descriptor 0)
             ::close(fd);
         fd = -1; // mutants: skip (the former handlers are back: nothing reads the pipe now)
     }

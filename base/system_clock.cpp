@@ -15,8 +15,8 @@ void SystemClock::pause(int ms) {
     if (QCoreApplication::instance()) {
         QEventLoop loop;
         QTimer timer;
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setSingleShot(true); // mutants: skip (the loop ends at its first time-out)
+        timer.setTimerType(Qt::PreciseTimer); // mutants: skip (an early end is made up below)
+        timer.setSingleShot(true);            // mutants: skip (the loop ends at its first time-out)
         QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
         timer.start(ms);
         loop.exec(QEventLoop::ExcludeUserInputEvents);

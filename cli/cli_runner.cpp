@@ -407,7 +407,8 @@ int runConfigure(const Options& options, const QString& key, const QString& pass
     QJsonArray list;
     for (size_t i = 0; i < results.size(); ++i) {
         const PortResult& r = results[i];
-        if (work.active && !r.heldLog.isEmpty())
+        // (Without --log nothing is held, and an empty text writes nothing.)
+        if (work.active && !r.heldLog.isEmpty()) // mutants: skip
             work.writer.LogWrite(QString::fromUtf8(r.heldLog));
         const bool ok = r.outcome == ConfigureCommand::Outcome::Programmed;
         const bool portRefused = r.outcome == ConfigureCommand::Outcome::ProgrammingFailed;

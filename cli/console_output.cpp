@@ -26,7 +26,7 @@ void ConsoleOutput::startProgress(const QStringList& names) {
     const std::lock_guard lock(m_mutex);
     m_names = names;
     m_percent.assign(size_t(names.size()), -1);
-    m_step.assign(size_t(names.size()), -1);
+    m_step.assign(size_t(names.size()), -1); // mutants: skip (any negative: no step yet)
 }
 
 void ConsoleOutput::progress(int port, double share, int step, int steps) {
