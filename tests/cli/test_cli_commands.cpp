@@ -53,8 +53,9 @@ public:
         line = FirstLine("0123456789abcdef0123456789\r\nmore");
         return true;
     }
-    bool askHidden(const QString&, QString& answer) override {
-        answer = typed;
+    // The user answers the two questions velinor-cli asks; any other gets an empty answer.
+    bool askHidden(const QString& question, QString& answer) override {
+        answer = question == "Key: " || question == "Password: " ? typed : QString();
         return !interrupted;
     }
     bool readFileLine(const QString& path, QString& line, QString& error) override {
@@ -219,12 +220,15 @@ const QList<QByteArray> kAll{
     "AT+IBDRF?\r",       "AT+IFD\r",     "AT+IHIF=4\r",  "AT+IBDRF=9\r",
     "AT+IWLSI=office\r", "AT+IWST0=4\r", "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r",
     "AT+IBRM=2\r",       "AT+IDOWN\r"};
+enum class Answer { Types, CtrlC, TerminalGone }; // at the key question on a terminal
+
 const QString kConfigure =
     "configure --ssid office --access-point --security WPA2 --channel 6 --key-file /wpa -q";
 
 } // namespace
 
 Q_DECLARE_METATYPE(Run)
+Q_DECLARE_METATYPE(Answer)
 
 class TestCliCommands : public QObject {
     Q_OBJECT
@@ -505,12 +509,16 @@ private slots:
     // typed with the echo off, and the echo comes back, also when a signal ends the question;
     // the question's line (on standard error) is then ended.
     void hiddenQuestion_data() {
-        QTest::addColumn<bool>("interrupted");
-        QTest::newRow("typed: the line, echo back") << false;
-        QTest::newRow("Ctrl+C at the question: no answer, echo back") << true;
+        QTest::addColumn<Answer>("user");
+        QTest::addColumn<QString>("answer"); // null: none
+        QTest::newRow("typed: the line, echo back") << Answer::Types << "typed key";
+        QTest::newRow("Ctrl+C at the question: no answer, echo back") << Answer::CtrlC << QString();
+        QTest::newRow("the terminal goes away: an empty line") << Answer::TerminalGone << "";
     }
     void hiddenQuestion() {
-        QFETCH(bool, interrupted);
+        QFETCH(Answer, user);
+        QFETCH(QString, answer);
+        const bool interrupted = answer.isNull();
         int master = -1, slave = -1;
         QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
         const std::unique_ptr<FILE, int (*)(FILE*)> err(std::tmpfile(), std::fclose);
@@ -531,21 +539,23 @@ private slots:
         ConsoleSecretInput input(stop);
         QVERIFY(input.stdinIsTerminal() && echo());
         std::atomic<bool> echoWhileAsked = true;
-        std::thread user([&] {
+        std::thread typing([&] {
             while (echo())
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             echoWhileAsked = echo();
-            if (interrupted)
+            if (user == Answer::CtrlC)
                 ::kill(::getpid(), SIGINT);
+            else if (user == Answer::TerminalGone)
+                ::close(std::exchange(master, -1));
             else
                 QVERIFY(::write(master, "typed key\nrest\n", 15) == 15);
         });
-        QString answer = "stale";
-        const bool answered = input.askHidden("Key: ", answer);
-        user.join();
-        QVERIFY(!echoWhileAsked && echo());
+        QString got = "stale";
+        const bool answered = input.askHidden("Key: ", got);
+        typing.join();
+        QVERIFY(!echoWhileAsked && (echo() || user == Answer::TerminalGone)); // none to go back to
         QCOMPARE(answered, !interrupted);
-        QCOMPARE(answer, interrupted ? "stale" : "typed key");
+        QCOMPARE(got, interrupted ? "stale" : answer);
         QCOMPARE(CliBench::received(err.get()), interrupted ? "Key: \n" : "Key: ");
     }
 
