@@ -79,8 +79,10 @@ void ReadOut::ReadOutSettings() {
     v.m_strSecurityType = security::name(selection);
     m_form.UpdateData(false);
     // (The forms select that very type when shown the name: this is for one that does not.)
-    if (m_form.securityIndex() != selection) // mutants: skip
+    // mutants: off
+    if (m_form.securityIndex() != selection)
         m_form.setSecurityIndex(selection);
+    // mutants: on
 }
 
 QByteArray ReadOut::query(SerialPort* port, const QByteArray& command) {

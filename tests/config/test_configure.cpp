@@ -218,6 +218,9 @@ private slots:
             row(adHocErrors[i].name, {.accessPoint = false, .adHoc = true}, adHocRun.mid(0, 5 + i),
                 {box(adHocErrors[i].text)}, adHocErrors[i].text,
                 fault(adHocErrors[i].command, Fault::Error));
+        row("adapter unplugged after the SSID: its type fails to go out", {}, firstOf(5),
+            {box("Error occurred while set encryption")}, "Error occurred while set encryption",
+            [](FormBench& b) { b.model.vanishAfter(5); });
         row("port left open by an earlier command: closed and opened again", {}, firstOf(10),
             {kSaved}, kOk, [](FormBench& b) { b.sim.open(kPortName); });
         // A command reads once, for 100 ms from 1200 ms after its write; the key wait polls.
