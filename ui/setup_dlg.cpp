@@ -292,9 +292,11 @@ QWidget* CSetupDlg::createControl(const TemplateControl& row, QWidget* parent) {
 
 void CSetupDlg::createControls() {
     m_layout = new QVBoxLayout(this);
+    // mutants: off (layout)
     m_layout->setContentsMargins(0, 0, 0, 0);
-    m_layout->setSpacing(0); // mutants: skip (layout: one widget in it)
+    m_layout->setSpacing(0);
     m_layout->setSizeConstraint(QLayout::SetFixedSize);
+    // mutants: on
     m_client = new QWidget(this);
     m_client->setFixedSize(dialogUnitsToPixels(0, 0, kFormWidth, kFormHeight).size());
     m_layout->addWidget(m_client);

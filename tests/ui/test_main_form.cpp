@@ -183,6 +183,7 @@ private slots:
         }
         QCOMPARE(d.windowTitle() + '|' + menus.join('|'), shows(row.english, row.log, row.search));
         QCOMPARE(b.settings().logText(), row.log ? "1" : "0");
+        QCOMPARE(b.combo(D::IDC_LANGUAGE)->currentText(), row.english ? "English" : "Deutsch");
         QCOMPARE(b.settings().search(), row.search);
         QCOMPARE(b.edit(D::IDC_SSID)->text(), QStringLiteral("Office"));
         QCOMPARE(b.edit(D::IDC_USER)->text(), QStringLiteral("alice"));
