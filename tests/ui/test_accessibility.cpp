@@ -159,6 +159,27 @@ private slots:
         QVERIFY(done.size() > 2 && std::is_sorted(done.begin(), done.end()) && done.last() == 1.0);
     }
 
+    // Each control's tooltip (English form), in the catalogue's words, typo of 602 included.
+    void tooltips() {
+        FormBench b;
+        b.start();
+        QStringList tips;
+        for (int id : {D::IDC_CONFIGURE, D::IDC_READ_OUT, D::IDC_NETSEARCH, D::IDC_LANGUAGE,
+                       D::IDC_PORT, D::IDC_SSID, D::IDC_SECURITY, D::IDC_CHANNEL, D::IDC_KEY,
+                       D::IDC_ACCESS_POINT, D::IDC_AD_HOC})
+            tips << b.dlg->control(id)->toolTip();
+        QCOMPARE(tips,
+                 (QStringList{"Save the current settings on the wireless product",
+                              "Reads the settings from the wireless product (without key)",
+                              "Refresh the list of available WLANs", "Sprache wählen",
+                              "Serial port of the wireless product (USB id 7C5E:0003), e.g. "
+                              "/dev/ttyACM0",
+                              "Enter the name of the WLAN", "Choose encryption", "Enter channel",
+                              "Enter encryption key, if you have no encryption leave this field "
+                              "blank",
+                              "Wireless access point (e.g. router)", "Wireless network"}));
+    }
+
     // A message box is announced by its caption, with its text.
     void messageBoxText() {
         QString heard;
