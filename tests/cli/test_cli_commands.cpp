@@ -186,7 +186,7 @@ struct Run {
     // not while other ports are being programmed: it would cut them off.
     bool usbRestarted = false;
     QList<int> sigintAtMs = {};    // the moments of the adapter's clock at which SIGINT comes
-    bool sigintAtQuestion = false; // the first SIGINT ends the question for the key
+    bool sigintAtQuestion = false; // a SIGINT before any port's work ends the key question
     QString args = {}; // starting with an option: run as "configure --port P --ssid office ..."
     int code = kExitOk;
     QString out = {}, err = {};
@@ -304,10 +304,7 @@ private slots:
                                    "was touched";
         row("Ctrl+C at the key question: no adapter touched", "--access-point --security WPA", 130,
             "", atQuestion,
-            {.typed = "",
-             .log = {"SIGINT: " + atQuestion},
-             .sigintAtMs = {0},
-             .sigintAtQuestion = true});
+            {.typed = "", .log = {"SIGINT: " + atQuestion}, .sigintAtQuestion = true});
         row("WPA2-ENTERPRISE, password from stdin", wpa2Enterprise + " --password-stdin", kExitOk,
             ok, saved, {.running = {{"WST0", "6"}, {"EUSN", "anna"}}});
         row("WPA2-ENTERPRISE, no password and no terminal: refused", wpa2Enterprise, kExitRefused,
@@ -433,10 +430,10 @@ private slots:
             run.args = "configure --port P --ssid office " + run.args;
         m_bench.present = {{"P", run.adapter}};
         QVERIFY(fakes::writeFile(m_usb + "authorized", "-"));
-        const ScheduledStop stop(run.sigintAtMs, SIGINT);
-        const int code = m_bench.run(run.args + " --log " + m_bench.log,
-                                     run.sigintAtMs.isEmpty() ? nullptr : &stop, run.typed,
-                                     run.errIsTerminal, run.sigintAtQuestion);
+        const ScheduledStop stop(run.sigintAtQuestion ? QList<int>{0} : run.sigintAtMs, SIGINT);
+        const bool stopping = run.sigintAtQuestion || !run.sigintAtMs.isEmpty();
+        const int code = m_bench.run(run.args + " --log " + m_bench.log, stopping ? &stop : nullptr,
+                                     run.typed, run.errIsTerminal, run.sigintAtQuestion);
         QCOMPARE(code, run.code);
         QVERIFY(!run.sigintAtQuestion || m_bench.adapters.empty());
         QCOMPARE(m_bench.leftOpen, QStringList());
