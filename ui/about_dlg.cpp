@@ -72,7 +72,7 @@ CAboutDlg::CAboutDlg(Launcher& launcher, EventLog& log, int langOffset, QString 
         m_logo->setCursor(Qt::PointingHandCursor);
         m_logo->installEventFilter(this);
     } else {
-        m_logo->setGeometry(QRect(logoPos, QSize(0, 0)));
+        m_logo->setGeometry(QRect(logoPos, QSize(0, 0))); // mutants: skip (hidden: no size shows)
         m_logo->hide();
     }
 

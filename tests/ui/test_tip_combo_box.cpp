@@ -94,6 +94,8 @@ private slots:
         QTest::newRow("seven entries, room for five and a half") << 7 << false << 5 << true;
         QTest::newRow("seven entries, room for seven") << 7 << false << 7 << false;
         QTest::newRow("three entries, room for five") << 3 << false << 5 << false;
+        QTest::newRow("one entry, room for five") << 1 << false << 5 << false;
+        QTest::newRow("seven entries, room for half a row: one row") << 7 << false << 0 << true;
         // Regression: the list did not take the template's room below the box.
         QTest::newRow("seven entries, the form's room") << 7 << true << 0 << false;
     }
@@ -119,7 +121,7 @@ private slots:
             width = 180;
             list->PopupAt(QRect(topLeft, QSize(width, room)));
         }
-        const int shown = std::min(entries, room / row);
+        const int shown = std::min(entries, std::max(1, room / row));
         const bool scrolls = shown < entries;
         QCOMPARE(list->geometry(), QRect(topLeft, QSize(width, shown * row + 4)));
         QCOMPARE(list->verticalScrollBar()->isVisible(), scrolls);
@@ -128,11 +130,17 @@ private slots:
         QCOMPARE(list->listColumnWidth(), width - 4 - scrollBar);
         // The last shown row ends at the bottom of the viewport.
         QCOMPARE(b.rowRect(shown - 1).bottom(), list->viewport()->height() - 1);
-        // Opened on the last entry, the list shows it.
-        b.combo->ShowTipList(false);
-        b.combo->setCurrentIndex(entries - 1);
-        formRoom ? b.combo->ShowTipList(true) : list->PopupAt(QRect(topLeft, QSize(width, room)));
+        // Opened on the last entry, the list shows it; with none chosen, the first.
+        const auto reopenAt = [&](int entry) {
+            b.combo->ShowTipList(false);
+            b.combo->setCurrentIndex(entry);
+            formRoom ? b.combo->ShowTipList(true)
+                     : list->PopupAt(QRect(topLeft, QSize(width, room)));
+        };
+        reopenAt(entries - 1);
         QVERIFY(list->viewport()->rect().contains(b.rowRect(entries - 1)));
+        reopenAt(-1);
+        QCOMPARE(b.rowRect(0).top(), 0);
     }
 
     // Steps on the list and the box: keys in the open list, pointing at a row and clicking,
