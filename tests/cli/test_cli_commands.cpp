@@ -456,6 +456,8 @@ private slots:
                  " => no command given",
                  "flash => unknown command \"flash\"",
                  "ports --fast => unknown option --fast",
+                 "ports --f=1 => unknown option --f",
+                 "ports --=1 => unknown option --=1",
                  "ports extra => unexpected argument \"extra\"",
                  "scan --port a --port b => give one --port",
                  "scan --port a --all => --all does not go with scan",

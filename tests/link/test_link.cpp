@@ -8,6 +8,7 @@
 #include "link/usb_restart.h"
 
 #include <QTest>
+#include <QTimer>
 
 #include <cerrno>
 
@@ -29,8 +30,11 @@ private slots:
     void systemClockPauses() {
         SystemClock clock;
         const qint64 start = clock.elapsedMs();
+        bool handled = false; // events go on meanwhile: the form repaints
+        QTimer::singleShot(0, [&handled] { handled = true; });
         clock.pause(30);
         QVERIFY(clock.elapsedMs() - start >= 30 && clock.elapsedMs() - start < 1000);
+        QVERIFY(handled);
     }
 
     // The settings are read and written back, each after a pause; unreadable ones, or none
