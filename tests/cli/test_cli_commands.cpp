@@ -571,7 +571,8 @@ private slots:
             progress.progress(1, 4);
             progress.progress(5, 10); // half of a long wait within the second step
         }
-        QCOMPARE(CliBench::received(lines.get()), "P: 1/4\n");
+        PortProgress(plain, 0).progress(0, 1); // a job of a single step
+        QCOMPARE(CliBench::received(lines.get()), "P: 1/4\nP: 0/1\n");
         QCOMPARE(CliBench::received(bar.get()),
                  "\rP [#####               ]  25%  \rP [#######             ]  37%  ");
     }
