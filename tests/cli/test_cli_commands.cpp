@@ -220,7 +220,7 @@ const QList<QByteArray> kAll{
     "AT+IBDRF?\r",       "AT+IFD\r",     "AT+IHIF=4\r",  "AT+IBDRF=9\r",
     "AT+IWLSI=office\r", "AT+IWST0=4\r", "AT+IWLCH=6\r", "AT+IWPP0=passphrase1\r",
     "AT+IBRM=2\r",       "AT+IDOWN\r"};
-enum class Answer { Types, CtrlC, TerminalGone }; // at the key question on a terminal
+enum class Answer { Types, CtrlC, TerminalGone, Unreadable }; // at the key question on a terminal
 
 const QString kConfigure =
     "configure --ssid office --access-point --security WPA2 --channel 6 --key-file /wpa -q";
@@ -378,6 +378,12 @@ private slots:
             "readout --port P -q --lang de", kExitOk,
             "SSID: velinor\nVerschlüsselung: NONE\nKanal: 0\nZugriffsverfahren: Access Point\n",
             "");
+        row("readout on a terminal: the bar cleared at its end", "readout --port P", kExitOk,
+            "SSID: velinor\nEncryption: NONE\nChannel: 0\nAccess type: Access Point\n",
+            "\rP [                    ]   0%  \rP [####                ]  20%  "
+            "\rP [########            ]  40%  \rP [############        ]  60%  "
+            "\rP [################    ]  80%  \rP [####################] 100%  \r\033[K",
+            {.errIsTerminal = true});
         row("readout --json with progress, channel unanswered: null, refused",
             "readout --port P --json", kExitRefused,
             R"({"accessType":"access-point","channel":null,"port":"P","security":"NONE",)"
@@ -513,6 +519,8 @@ private slots:
         QTest::newRow("typed: the line, echo back") << Answer::Types << "typed key";
         QTest::newRow("Ctrl+C at the question: no answer, echo back") << Answer::CtrlC << QString();
         QTest::newRow("the terminal goes away: an empty line") << Answer::TerminalGone << "";
+        QTest::newRow("a terminal that cannot be read: no answer, echo back")
+            << Answer::Unreadable << QString();
     }
     void hiddenQuestion() {
         QFETCH(Answer, user);
@@ -522,12 +530,14 @@ private slots:
         QVERIFY(::openpty(&master, &slave, nullptr, nullptr, nullptr) == 0);
         const std::unique_ptr<FILE, int (*)(FILE*)> err(std::tmpfile(), std::fclose);
         const int savedStdin = ::dup(STDIN_FILENO), savedStderr = ::dup(STDERR_FILENO);
-        QVERIFY(::dup2(slave, STDIN_FILENO) == STDIN_FILENO);
+        const int in = user == Answer::Unreadable ? ::open(::ptsname(master), O_WRONLY | O_NOCTTY)
+                                                  : ::dup(slave);
+        QVERIFY(::dup2(in, STDIN_FILENO) == STDIN_FILENO);
         QVERIFY(::dup2(::fileno(err.get()), STDERR_FILENO) == STDERR_FILENO);
         const auto restore = qScopeGuard([&] {
             ::dup2(savedStdin, STDIN_FILENO);
             ::dup2(savedStderr, STDERR_FILENO);
-            for (int fd : {savedStdin, savedStderr, slave, master})
+            for (int fd : {savedStdin, savedStderr, in, slave, master})
                 ::close(fd);
         });
         const auto echo = [slave] {
