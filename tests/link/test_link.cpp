@@ -128,7 +128,10 @@ private slots:
                  "/dev/ttyS0 /dev/x00a /dev/x0b /dev/x01 /dev/x1");
         // The same number: more leading zeros first, either way round.
         for (const auto& [first, second] :
-             {std::pair{"/dev/x01", "/dev/x1"}, {"/dev/x00", "/dev/x0"}, {"/dev/x0", "/dev/x1"}})
+             {std::pair{"/dev/x01", "/dev/x1"},
+              {"/dev/x00", "/dev/x0"},
+              {"/dev/x0", "/dev/x1"},
+              {"/dev/x1.9", "/dev/x1.10"}}) // the numbers after the first count as well
             QVERIFY(portlist::nameLess(first, second) && !portlist::nameLess(second, first));
         QCOMPARE(portlist::manual(e, 2).size(), 2);
         QCOMPARE(portlist::manual(e, 0).size(), 0);

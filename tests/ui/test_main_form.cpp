@@ -400,13 +400,13 @@ private slots:
         b.ports.addUsb("/dev/ttyACM0", 0x2341, 0x0043);
         b.ports.addAdapter("/dev/ttyACM2");
         b.ports.addAdapter("/dev/ttyACM1");
-        b.ports.addPlain("COM3");
+        b.ports.addPlain("ttyUSB9"); // no device path
         CSetupDlg& d = b.start();
         // At start-up the automatic search fills the list; dropping it down fills it anew.
         QCOMPARE(b.combo(D::IDC_PORT)->count(), 3);
         QTEST(d.selectedPort(), "selected");
         const QStringList manual = {"/dev/ttyACM0", "/dev/ttyACM1", "/dev/ttyACM2", "/dev/ttyACM10",
-                                    "/dev/ttyS0",   "/dev/ttyUSB0", "COM3"};
+                                    "/dev/ttyS0",   "/dev/ttyUSB0", "ttyUSB9"};
         b.combo(D::IDC_PORT)->showPopup();
         b.combo(D::IDC_PORT)->hidePopup();
         QStringList items;
