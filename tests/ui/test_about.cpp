@@ -83,6 +83,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QVERIFY(!dlg.noticeLabel()->geometry().intersects(dlg.versionLabel()->geometry()));
         QVERIFY(dlg.okButton()->isDefault());
+        // Its texts, each on the control of the original's number.
+        const auto text = [&dlg](const char* id) {
+            const auto* control = dlg.findChild<QWidget*>(QString::fromLatin1(id));
+            return control ? control->property("text").toString() : QString();
+        };
+        QCOMPARE(QStringList({dlg.windowTitle(), text("1024"), text("1023"), text("1")}),
+                 QStringList({"Info", "Version 1.07", "Velinor\nWLAN set-up tool", "OK"}));
         QCOMPARE(dlg.logo()->isVisible() ? dlg.logo()->size() : QSize(), shown);
         // The pointing hand over the logo only.
         QCOMPARE(dlg.logo()->cursor().shape(),
