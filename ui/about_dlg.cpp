@@ -72,7 +72,6 @@ CAboutDlg::CAboutDlg(Launcher& launcher, EventLog& log, int langOffset, QString 
         m_logo->setCursor(Qt::PointingHandCursor);
         m_logo->installEventFilter(this);
     } else {
-        m_logo->setGeometry(QRect(logoPos, QSize(0, 0))); // mutants: skip (hidden: no size shows)
         m_logo->hide();
     }
 
@@ -93,9 +92,9 @@ QRect CAboutDlg::dialogUnitsToPixels(int x, int y, int width, int height) const 
 }
 
 void CAboutDlg::placeLabel(QLabel* label, QRect rect, int rightLimit) {
+    // Wider only, and only as far as the text needs.
     const int needed = label->sizeHint().width();
-    if (needed > rect.width())
-        rect.setWidth(std::max(rect.width(), std::min(needed, rightLimit - rect.x())));
+    rect.setWidth(std::max(rect.width(), std::min(needed, rightLimit - rect.x())));
     label->setGeometry(rect);
 }
 
@@ -121,7 +120,7 @@ bool CAboutDlg::eventFilter(QObject* watched, QEvent* event) {
         if (mouse->button() == Qt::LeftButton &&
             m_logo->rect().contains(mouse->position().toPoint())) {
             OnLogoClicked();
-            return true;
+            return true; // mutants: skip (the label would ignore the release as well)
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -90,6 +90,7 @@ private slots:
         };
         QCOMPARE(QStringList({dlg.windowTitle(), text("1024"), text("1023"), text("1")}),
                  QStringList({"Info", "Version 1.07", "Velinor\nWLAN set-up tool", "OK"}));
+        QCOMPARE(dlg.findChild<QLabel*>(QStringLiteral("1022")), dlg.logo());
         QCOMPARE(dlg.logo()->isVisible() ? dlg.logo()->size() : QSize(), shown);
         // The pointing hand over the logo only.
         QCOMPARE(dlg.logo()->cursor().shape(),
