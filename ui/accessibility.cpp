@@ -25,7 +25,7 @@ public:
     }
 
     // The open list is the box's one child, as with Qt's own interface.
-    int childCount() const override { return box()->view() ? 1 : 0; }
+    int childCount() const override { return 1; } // (a box always has its view)
     QAccessibleInterface* child(int index) const override {
         return index == 0 && box()->view() ? QAccessible::queryAccessibleInterface(box()->view())
                                            : nullptr;
@@ -77,11 +77,6 @@ QString WithoutMnemonic(const QString& text) {
 void SetAccessibleName(QWidget* widget, const QString& name) {
     if (widget->accessibleName() != name)
         widget->setAccessibleName(name);
-}
-
-void SetAccessibleDescription(QWidget* widget, const QString& description) {
-    if (widget->accessibleDescription() != description)
-        widget->setAccessibleDescription(description);
 }
 
 } // namespace velinor

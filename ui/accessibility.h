@@ -24,9 +24,8 @@ void InstallAccessibility();
 // ("&&" stands for one &).
 QString WithoutMnemonic(const QString& text);
 
-// Sets the accessible name or description only when it changes, so that a
-// screen reader hears of real changes only.
+// Sets the accessible name only when it changes, so that a screen reader hears
+// of real changes only.
 void SetAccessibleName(QWidget* widget, const QString& name);
-void SetAccessibleDescription(QWidget* widget, const QString& description);
 
 } // namespace velinor

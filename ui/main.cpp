@@ -23,9 +23,10 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // The icons live in a static library: register them explicitly.
     Q_INIT_RESOURCE(velinor);
-    // (Else the window system's class name is the program file's, "velinor".)
-    QApplication::setApplicationName(QStringLiteral("Velinor")); // mutants: skip
-    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION));
+    // (Else the window system's class name is the program file's, "velinor". The version is
+    // metadata for the desktop; nothing here reads it back.)
+    QApplication::setApplicationName(QStringLiteral("Velinor"));          // mutants: skip
+    QApplication::setApplicationVersion(QStringLiteral(PROJECT_VERSION)); // mutants: skip
 
     QtPortEnumerator ports;
     RunDesktopTool(ports, QStringLiteral("/sys"));

@@ -13,20 +13,15 @@ namespace velinor {
 
 QtTranslations::QtTranslations(QString directory) : m_directory(std::move(directory)) {}
 
-QtTranslations::~QtTranslations() {
-    if (m_translator)
-        QCoreApplication::removeTranslator(m_translator.get());
-}
+// A translator leaves the application when it is destroyed.
+QtTranslations::~QtTranslations() = default;
 
 QString QtTranslations::defaultDirectory() {
     return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 }
 
 void QtTranslations::setLanguage(int offset) {
-    if (m_translator) {
-        QCoreApplication::removeTranslator(m_translator.get());
-        m_translator.reset();
-    }
+    m_translator.reset();
     if (offset == kEnglish)
         return;
     auto translator = std::make_unique<QTranslator>();

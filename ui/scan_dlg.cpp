@@ -61,7 +61,7 @@ CScanDlg::CScanDlg(MainForm& form, ModuleLink& link, Prompts& prompts, EventLog&
     m_listNetworks->setObjectName(QStringLiteral("list1037")); // mutants: skip (for debuggers)
     m_btnOk = new QPushButton(QStringLiteral("&OK"), this);
     m_btnOk->setObjectName(QStringLiteral("button1"));
-    m_btnOk->setDefault(true);
+    m_btnOk->setDefault(true); // mutants: skip (the first button of a dialog is its default anyway)
     m_btnCancel = new QPushButton(QString::fromUtf8("A&bbrechen"), this);
     m_btnCancel->setObjectName(QStringLiteral("button2"));
     m_btnRefresh = new QPushButton(QString::fromUtf8("Aktu&alisieren"), this);

@@ -127,9 +127,9 @@ void CSetupDlg::InitToolTips() {
     for (const TipRow& row : kTips) {
         QString text;
         if (UiText(row.textId, m_nLangOffset, &text)) {
+            // A screen reader reads the tooltip as the control's description (Qt's own
+            // accessible description falls back on it).
             control(row.control)->setToolTip(text);
-            // A screen reader reads the tooltip as the control's description.
-            SetAccessibleDescription(control(row.control), text);
         }
     }
     // (A tip past the list is refused.)

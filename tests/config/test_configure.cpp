@@ -289,7 +289,7 @@ private slots:
         QVERIFY(!QApplication::overrideCursor() && bar.isHidden());
         if (messages.endsWith(kSaved) || messages.endsWith(kGermanSaved))
             QVERIFY(bar.value() == commands.size() - commands.count("AT+IBDRF?\r") + 1 &&
-                    bar.maximum() == bar.value());
+                    bar.maximum() == bar.value() && bar.minimum() == 0);
         QFETCH(bool, keyEmptied); // and the focus in the key field, where it is enabled
         Entries shown = form;
         if (keyEmptied)

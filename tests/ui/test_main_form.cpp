@@ -202,6 +202,23 @@ private slots:
                      row.english ? QStringLiteral("&Open") : QStringLiteral("&Öffnen"));
     }
 
+    // The program's start shows the form modal, initialised, and returns once it is closed.
+    void initInstance() {
+        Bench b;
+        b.start();
+        b.dlg.reset();
+        const QObject context; // the timer ends with the test
+        QString title;
+        QTimer::singleShot(0, &context, [&title] {
+            if (QWidget* form = QApplication::activeModalWidget()) {
+                title = form->windowTitle();
+                form->close();
+            }
+        });
+        QCOMPARE(b.app->InitInstance(), 0);
+        QCOMPARE(title, QStringLiteral("Velinor"));
+    }
+
     // Escape and the close box drop typed values, Quit takes them; nothing is written. During an
     // exchange a close request waits for its end; other input, even Escape, is dropped.
     void closing_data() {

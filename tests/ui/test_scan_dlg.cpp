@@ -94,6 +94,7 @@ private slots:
             QVERIFY(list->geometry().right() < button->x());
         }
         QCOMPARE(dlg.width() - dlg.okButton()->x(), dlg.duToPixelsX(57));
+        QVERIFY(dlg.okButton()->isDefault()); // Enter takes the marked row
         QCOMPARE(list->height(), dlg.height() - dlg.duToPixelsY(14));
 
         dlg.okButton()->click();
