@@ -81,7 +81,7 @@ CAboutDlg::CAboutDlg(Launcher& launcher, EventLog& log, int langOffset, QString 
     m_btnOk->setGeometry(dialogUnitsToPixels(47, 94, 50, 14));
     // mutants: on
     m_btnOk->setDefault(true); // mutants: skip (the one button, focused: Enter presses it)
-    m_btnOk->setFocus();
+    m_btnOk->setFocus();       // mutants: skip (the only control that takes the focus)
     connect(m_btnOk, &QPushButton::clicked, this, &QDialog::accept);
 }
 

@@ -582,9 +582,12 @@ private slots:
             progress.progress(5, 10); // half of a long wait within the second step
         }
         PortProgress(plain, 0).progress(0, 1); // a job of a single step
+        terminal.endProgress();                // the bar cleared once, also for a message after it
+        terminal.err("done");
         QCOMPARE(CliBench::received(lines.get()), "P: 1/4\nP: 0/1\n");
-        QCOMPARE(CliBench::received(bar.get()),
-                 "\rP [#####               ]  25%  \rP [#######             ]  37%  ");
+        QCOMPARE(
+            CliBench::received(bar.get()),
+            "\rP [#####               ]  25%  \rP [#######             ]  37%  \r\033[Kdone\n");
     }
 
     // Each line reaches a pipe at once: a caller reads one port's result while others still run.
@@ -626,6 +629,8 @@ private slots:
         form.setSecurityIndex(7);
         QVERIFY(form.securityIndex() == -1 && form.UpdateData(true));
         QVERIFY(form.values().m_strSecurityType.isEmpty());
+        form.values().m_strSsid = QString(32, u's'); // the limit itself is taken
+        QVERIFY(form.UpdateData(true) && prompts.shown.isEmpty());
     }
     // The probe goes out at 2.0 s, the reset at 3.2 s, the SSID at 6.8 s (answer read at 8.0 s).
     void configure_data() {

@@ -133,6 +133,8 @@ private slots:
               {"/dev/x0", "/dev/x1"},
               {"/dev/x1.9", "/dev/x1.10"}}) // the numbers after the first count as well
             QVERIFY(portlist::nameLess(first, second) && !portlist::nameLess(second, first));
+        QVERIFY(!portlist::nameLess("/dev/x1", "/dev/x1")); // nor before itself
+        QVERIFY(portlist::isPortName("/dev/x") && !portlist::isPortName("/dev/"));
         QCOMPARE(portlist::manual(e, 2).size(), 2);
         QCOMPARE(portlist::manual(e, 0).size(), 0);
         for (int i = 0; i < 130; ++i)
