@@ -151,8 +151,8 @@ QString ReadOut::ParseSsidReply(const QByteArray& reply, bool* ok) {
     const qsizetype status = reply.indexOf("I/OK", start);
     if (status < 0) // mutants: skip (the status is searched from past the "?")
         return {};
-    if (ok)
-        *ok = true;
+    if (ok)         // mutants: skip (ok only clears the port's error, which nothing reads)
+        *ok = true; // mutants: skip
     const qsizetype end = status - 2;
     if (end <= start) // mutants: skip (an empty value is empty either way)
         return {};

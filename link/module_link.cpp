@@ -67,7 +67,7 @@ void ModuleLink::DiscardInput(SerialPort* port) {
 
 bool ModuleLink::SendCommand(SerialPort* port, const QByteArray& command) {
     DiscardInput(port);
-    if (WritePort(port, command) == 0)
+    if (WritePort(port, command) == 0) // mutants: skip (then nothing is read: the same failure)
         return false;
     pause(kReplyWaitMs);
     // A reply cut short by a stop is not judged.

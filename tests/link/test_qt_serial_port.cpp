@@ -64,6 +64,7 @@ private slots:
         QTest::newRow("whole reply") << false << 0 << false << 5220;
         QTest::newRow("whole reply, blocking") << true << 0 << false << 5220;
         QTest::newRow("read size reached, blocking") << true << 0 << false << 8;
+        QTest::newRow("the whole reply's size, blocking") << true << 0 << false << 22;
         QTest::newRow("one byte") << false << 0 << false << 1;
         QTest::newRow("the whole reply's size") << false << 0 << false << 22;
         QTest::newRow("the rest already buffered") << false << 4 << false << 18;
