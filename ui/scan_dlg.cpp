@@ -135,7 +135,7 @@ bool CScanDlg::cellFits(int row, int column) const {
 
 void CScanDlg::updateCellTips() {
     for (int row = 0; row < m_listNetworks->rowCount(); ++row) {
-        for (int column = 0; column < ColCount; ++column) {
+        for (int column = 0; column < ColCount; ++column) { // mutants: skip (no cell past them)
             if (QTableWidgetItem* item = m_listNetworks->item(row, column))
                 item->setToolTip(cellFits(row, column) ? QString() : item->text());
         }

