@@ -111,7 +111,9 @@ void CScanDlg::placeControls() {
 
 int CScanDlg::columnWidth(int column) const {
     const int baseX = duToPixelsX(4);
+    // mutants: off (layout: dialog units to pixels, rounded)
     int width = (kColumnWidths[column] * baseX + kColumnFontWidth / 2) / kColumnFontWidth;
+    // mutants: on
     if (column == ColMac) {
         // A whole address, whatever the widths of the font's digits and letters.
         const QFontMetrics fm(m_listNetworks->font());
@@ -175,7 +177,9 @@ void CScanDlg::OnInitDialog() {
     // mutants: on
     m_listNetworks->verticalHeader()->hide();
     // Rows as tight as a report list's.
+    // mutants: off (layout)
     m_listNetworks->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 4);
+    // mutants: on
     m_listNetworks->setShowGrid(true); // mutants: skip (Qt's default)
     m_listNetworks->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_listNetworks->setSelectionMode(QAbstractItemView::SingleSelection);

